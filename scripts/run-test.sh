@@ -17,6 +17,8 @@ chmod 700 "$XDG_RUNTIME_DIR"
 
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 export KVR_AUDIO_NOSOUND=1
+# Tests must never power the machine off.
+export KVR_POWEROFF_COMMAND=true
 export QTWEBENGINE_DISABLE_SANDBOX=1
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox --disable-background-networking --disable-component-update"
 here=$(cd "$(dirname "$0")" && pwd)

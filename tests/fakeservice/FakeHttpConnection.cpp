@@ -1,0 +1,215 @@
+#include "FakeHttpConnection.h"
+
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+constexpr int kMaxHeaderBytes = 64 * 1024;
+
+QByteArray reason(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 206:
+        return "Partial Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 416:
+        return "Range Not Satisfiable";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+// "bytes=a-b", "bytes=a-", "bytes=-n" (the unit in any case, as "Bytes=%1-%2" is sent). false
+// when there is no usable single range.
+bool parseRange(const QByteArray &header, qint64 size, qint64 *first, qint64 *last, bool *satisfiable)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*bytes\\s*=\\s*(\\d*)\\s*-\\s*(\\d*)\\s*$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(header));
+    if (!match.hasMatch())
+        return false;
+    const QString a = match.captured(1);
+    const QString b = match.captured(2);
+    if (a.isEmpty() && b.isEmpty())
+        return false;
+    if (a.isEmpty()) {
+        const qint64 suffix = b.toLongLong();
+        *first = qMax<qint64>(0, size - suffix);
+        *last = size - 1;
+    } else {
+        *first = a.toLongLong();
+        *last = b.isEmpty() ? size - 1 : qMin(b.toLongLong(), size - 1);
+    }
+    *satisfiable = *first < size && *first <= *last;
+    return true;
+}
+
+} // namespace
+
+QByteArray fakeHttpResponse(int status, const QByteArray &contentType, const QByteArray &body,
+                            const FakeHeaders &headers, bool head)
+{
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason(status) + "\r\n";
+    if (!contentType.isEmpty())
+        out += "Content-Type: " + contentType + "\r\n";
+    out += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    out += "Connection: close\r\n";
+    for (const auto &header : headers)
+        out += header.first + ": " + header.second + "\r\n";
+    out += "\r\n";
+    if (!head)
+        out += body;
+    return out;
+}
+
+FakeHttpConnection::FakeHttpConnection(QTcpSocket *socket, FakeHost host, FakeServiceState *state,
+                                       QObject *parent)
+    : QObject(parent), m_socket(socket), m_host(host), m_state(state)
+{
+    m_socket->setParent(this);
+    connect(m_socket, &QTcpSocket::readyRead, this, &FakeHttpConnection::onReadyRead);
+    connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+}
+
+void FakeHttpConnection::onReadyRead()
+{
+    m_buffer += m_socket->readAll();
+    if (m_handled)
+        return;
+    if (m_contentLength < 0) {
+        const int end = m_buffer.indexOf("\r\n\r\n");
+        if (end < 0) {
+            if (m_buffer.size() > kMaxHeaderBytes)
+                sendAndClose(fakeHttpResponse(400, "text/plain", "header too long"));
+            return;
+        }
+        const QList<QByteArray> lines = m_buffer.left(end).split('\n');
+        const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+        if (requestLine.size() < 3) {
+            sendAndClose(fakeHttpResponse(400, "text/plain", "bad request line"));
+            return;
+        }
+        m_request.host = m_host;
+        m_request.method = requestLine.at(0);
+        m_request.target = requestLine.at(1);
+        m_request.url = m_state->base(m_host) + QString::fromLatin1(m_request.target);
+        m_contentLength = 0;
+        for (int i = 1; i < lines.size(); ++i) {
+            const QByteArray line = lines.at(i).trimmed();
+            const int colon = line.indexOf(':');
+            if (colon <= 0)
+                continue;
+            const QByteArray name = line.left(colon).trimmed();
+            const QByteArray value = line.mid(colon + 1).trimmed();
+            m_request.headers << qMakePair(name, value);
+            if (name.compare("Content-Length", Qt::CaseInsensitive) == 0)
+                m_contentLength = value.toLongLong();
+        }
+        m_buffer.remove(0, end + 4);
+    }
+    if (m_buffer.size() < m_contentLength)
+        return;
+    m_request.body = m_buffer.left(m_contentLength);
+    m_handled = true;
+    handle();
+}
+
+void FakeHttpConnection::handle()
+{
+    m_state->record(m_request);
+    const FakeServiceState::Plan plan = m_state->plan(m_request);
+    const bool head = m_request.method == "HEAD";
+    if (!plan.hasFault) {
+        sendAndClose(normalResponse(plan, head));
+        return;
+    }
+    const FakeFault &fault = plan.fault;
+    switch (fault.kind) {
+    case FakeFault::ErrorStatus:
+        sendAndClose(fakeHttpResponse(fault.status, "text/html;charset=utf-8", fault.body, {}, head));
+        break;
+    case FakeFault::Redirect: {
+        const QByteArray location = m_state->expand(fault.location);
+        sendAndClose(fakeHttpResponse(fault.status, "text/html;charset=utf-8",
+                                      "<html><body>moved to " + location + "</body></html>",
+                                      {qMakePair(QByteArray("Location"), location)}, head));
+        break;
+    }
+    case FakeFault::Stall:
+        // Never: the connection stays open and silent until the client gives up or the service
+        // stops. Otherwise the normal answer follows the pause.
+        if (fault.ms >= 0) {
+            const QByteArray response = normalResponse(plan, head);
+            QTimer::singleShot(fault.ms, this, [this, response]() { sendAndClose(response); });
+        }
+        break;
+    case FakeFault::CutAfter:
+        m_socket->write(normalResponse(plan, head).left(fault.bytes));
+        m_socket->flush();
+        m_socket->disconnectFromHost();
+        break;
+    case FakeFault::Garbage: {
+        static const char garbage[] = "\x00\xff\xfe garbage, not HTTP \x01\x02\x03\r\n\r\n";
+        m_socket->write(garbage, sizeof(garbage) - 1);
+        m_socket->flush();
+        m_socket->disconnectFromHost();
+        break;
+    }
+    }
+}
+
+QByteArray FakeHttpConnection::normalResponse(const FakeServiceState::Plan &plan, bool head) const
+{
+    switch (plan.kind) {
+    case FakeServiceState::Plan::NotFound:
+        return fakeHttpResponse(404, "text/html;charset=utf-8",
+                                "<html><head><title>404 Not Found</title></head><body><h1>Not Found</h1>"
+                                "</body></html>",
+                                {}, head);
+    case FakeServiceState::Plan::Answer:
+        return fakeHttpResponse(plan.answer.status, plan.answer.contentType, plan.answer.body,
+                                plan.answer.headers, head);
+    case FakeServiceState::Plan::File: {
+        const qint64 size = plan.fileData.size();
+        const FakeHeaders acceptRanges = {qMakePair(QByteArray("Accept-Ranges"), QByteArray("bytes"))};
+        qint64 first = 0;
+        qint64 last = 0;
+        bool satisfiable = false;
+        const QByteArray range = m_request.header("Range");
+        if (range.isEmpty() || !parseRange(range, size, &first, &last, &satisfiable))
+            return fakeHttpResponse(200, plan.contentType, plan.fileData, acceptRanges, head);
+        if (!satisfiable)
+            return fakeHttpResponse(
+                416, "text/plain", QByteArray(),
+                {qMakePair(QByteArray("Content-Range"), "bytes */" + QByteArray::number(size))}, head);
+        FakeHeaders headers = acceptRanges;
+        headers << qMakePair(QByteArray("Content-Range"), "bytes " + QByteArray::number(first) + '-' +
+                                                              QByteArray::number(last) + '/' +
+                                                              QByteArray::number(size));
+        return fakeHttpResponse(206, plan.contentType, plan.fileData.mid(first, last - first + 1), headers,
+                                head);
+    }
+    }
+    return QByteArray();
+}
+
+void FakeHttpConnection::sendAndClose(const QByteArray &bytes)
+{
+    m_socket->write(bytes);
+    m_socket->disconnectFromHost();
+}
