@@ -1,0 +1,3 @@
+#include "app/ShellGlobals.h"
+
+int g_nPlayMode = 3;
