@@ -1,0 +1,82 @@
+#include "Upgrader.h"
+
+#include "UpgraderLog.h"
+#include "kvrutil/kvrutil.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QProcess>
+#include <QStringList>
+#include <QThread>
+
+int exitStatus(int code)
+{
+    switch (code) {
+    case ExitFailed:
+    case ExitNoServerUrl:
+    case ExitAnswerNotXml:
+    case ExitAnswerIncomplete:
+        return 256 + code;
+    case ExitNoInstallFolder:
+        return 248;
+    default:
+        return code & 0xFF;
+    }
+}
+
+QString playerExecutableName()
+{
+    const QString name = qEnvironmentVariable("KVR_UPGRADER_PLAYER_NAME");
+    return name.isEmpty() ? QString::fromUtf16(kPlayerExecutableName) : name;
+}
+
+namespace {
+
+QList<qulonglong> versionComponents(const QString &version)
+{
+    QList<qulonglong> parts;
+    const QStringList texts = version.trimmed().split(QLatin1Char('.'));
+    for (const QString &text : texts) {
+        bool ok = false;
+        const qulonglong n = text.trimmed().toULongLong(&ok);
+        parts.append(ok ? n : 0);
+    }
+    return parts;
+}
+
+} // namespace
+
+bool isNewerVersion(const QString &offered, const QString &installed)
+{
+    const QList<qulonglong> a = versionComponents(offered);
+    const QList<qulonglong> b = versionComponents(installed);
+    for (qsizetype i = 0; i < qMax(a.size(), b.size()); ++i) {
+        const qulonglong x = a.value(i, 0);
+        const qulonglong y = b.value(i, 0);
+        if (x != y)
+            return x > y;
+    }
+    return false;
+}
+
+int changeFiles(const QString &installerPath, const QString &exeName, const QString &workingDir)
+{
+    QThread::msleep(200);
+    QCoreApplication::processEvents();
+
+    if (TermProcess(exeName) == 0) {
+        upgraderlog::write(QStringLiteral("cur app Terminate error"));
+        return -1;
+    }
+
+    // Give the ended player's files a moment to be released before the installer replaces them.
+    QCoreApplication::processEvents();
+    QThread::msleep(1000);
+    QCoreApplication::processEvents();
+    upgraderlog::write(QStringLiteral("uncompress"));
+    if (!QProcess::startDetached(installerPath, QStringList(), workingDir)) {
+        upgraderlog::write(QStringLiteral("start new failed, quitting"));
+        return -1;
+    }
+    return 0;
+}
