@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace kvraudio {
+
+// Title, artist and album of an audio file, read with TagLib.
+class TagReader
+{
+public:
+    struct Tags
+    {
+        std::string title;
+        std::string artist;
+        std::string album;
+    };
+
+    // The container is the one FFmpeg found in the file: cached songs carry names like "x.dat", so
+    // the file name says nothing. Values are UTF-8; missing ones are empty.
+    static Tags read(const std::string &path, const std::string &format, const std::string &codec);
+};
+
+} // namespace kvraudio
