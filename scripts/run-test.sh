@@ -25,7 +25,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-export TSAN_OPTIONS=${TSAN_OPTIONS:-suppressions=$here/tsan.supp:halt_on_error=1:second_deadlock_stack=1}
+export TSAN_OPTIONS=${TSAN_OPTIONS:-suppressions=$here/tsan.supp:halt_on_error=1:second_deadlock_stack=1:die_after_fork=0}
 
 cmd=("$@")
 if [ "$bus" = dbus ]; then

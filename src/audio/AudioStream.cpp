@@ -37,11 +37,8 @@ int AudioStream::open(std::unique_ptr<ByteSource> source, NetSource *net, const 
     m_path = path;
     auto decoder = std::make_unique<AudioDecoder>(*m_source);
     const int error = decoder->open(nameHint, net != nullptr);
-    if (error != BASS_OK) {
-        std::lock_guard lock(m_decoderMutex);
-        m_decoder = std::move(decoder);
+    if (error != BASS_OK)
         return error;
-    }
     m_rate = decoder->sampleRate();
     m_channels = decoder->channels();
     m_bytesPerFrame = m_channels * 2;
@@ -99,7 +96,9 @@ int64_t AudioStream::heardFramesLocked() const
     // What the mixer took for this stream that still waits in the device has not been heard yet.
     const int64_t waiting = std::clamp<int64_t>(m_lastEndIndex - m_mixer->playedFrames(), 0, m_consumed);
     const int64_t heard = m_consumed - waiting;
-    return m_segmentStart + heard * m_rate / m_deviceRate;
+    const int64_t frame = m_segmentStart + heard * m_rate / m_deviceRate;
+    // Resampling may hand out a frame more than the source had; the position never passes the end.
+    return m_length >= 0 ? std::min(frame, m_length) : frame;
 }
 
 int AudioStream::play(bool restart)
@@ -479,9 +478,13 @@ void AudioStream::decodeLoop()
                 m_refill = false;
         } else {
             m_decoderEof = true;
-            // Decoded straight from the start: now the length is known to the frame.
+            // Decoded straight from the start: now the length is known to the frame. After a seek
+            // the end is known as well as the seek was exact; it only corrects a container's
+            // length that was too short.
             if (exact && !seekFailed)
                 m_length = end;
+            else if (!seekFailed)
+                m_length = std::max(m_length, end);
         }
     }
 }

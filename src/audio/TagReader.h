@@ -4,7 +4,8 @@
 
 namespace kvraudio {
 
-// Title, artist and album of an audio file, read with TagLib.
+// Title, artist and album of an audio file, read with TagLib. Any thread; each call opens the file
+// afresh, and TagLib's text handlers are installed once, before the first read.
 class TagReader
 {
 public:

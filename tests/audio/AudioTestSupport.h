@@ -1,0 +1,39 @@
+#pragma once
+
+// Helpers shared by the audio layer's tests: fixtures made with the ffmpeg command, reference
+// decodes and durations from ffmpeg and ffprobe, and signal measurements.
+
+#include "audio/kvraudio.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace AudioTestSupport {
+
+// Runs `ffmpeg -y -hide_banner -loglevel error <args>`; false (with a warning) when it fails.
+bool ffmpeg(const QStringList &args);
+// Makes `path` from a lavfi source ("sine=frequency=440:duration=2") with the output options given.
+bool makeFixture(const QString &path, const QString &lavfiSource, const QStringList &outputOptions);
+// ffprobe's format duration in seconds, or -1.
+double ffprobeDuration(const QString &path);
+// What `ffmpeg -i path -f s16le -` decodes (the source's rate and channels).
+QByteArray ffmpegDecode(const QString &path);
+
+// Seconds of a stream's length (BASS_ChannelGetLength through BASS_ChannelBytes2Seconds).
+double lengthSeconds(HSTREAM stream);
+double positionSeconds(HSTREAM stream);
+
+// Polls `condition` every few milliseconds, for at most `timeoutMs`.
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs);
+
+// Root mean square of one channel of interleaved stereo samples.
+double rms(const std::vector<float> &stereo, int channel = 0);
+
+// Captures `ms` of what the silent device consumes right now (the layer initialised at 44100 Hz).
+std::vector<float> captureFor(int ms);
+
+} // namespace AudioTestSupport
