@@ -1,8 +1,8 @@
 #include "app/kvrShellState.h"
 
+#include "services/PlaybackGlobals.h"
+
 namespace {
-bool s_streamOpen = false;
-int s_songSourceKind = -1;
 bool s_fadeInOut = false;
 } // namespace
 
@@ -10,11 +10,11 @@ namespace kvrShellState {
 
 bool streamOpen()
 {
-    return s_streamOpen;
+    return g_hStream.load() != 0;
 }
 int songSourceKind()
 {
-    return s_songSourceKind;
+    return g_nSongSourceKind;
 }
 bool fadeInOut()
 {
@@ -23,11 +23,12 @@ bool fadeInOut()
 
 void setStreamOpen(bool open)
 {
-    s_streamOpen = open;
+    // Only tests open a "stream" this way; any non-zero handle reads as open.
+    g_hStream = open ? 1u : 0u;
 }
 void setSongSourceKind(int kind)
 {
-    s_songSourceKind = kind;
+    g_nSongSourceKind = kind;
 }
 void setFadeInOut(bool on)
 {

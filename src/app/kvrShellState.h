@@ -1,8 +1,7 @@
 #pragma once
 
-// The playback state the seek bar reads. The services layer owns these values (g_hStream,
-// g_nSongSourceKind, g_bFadeInOut); until it exports them the shell keeps them here, and the
-// setters are what the playback side (and the tests) call.
+// The playback state the seek bar reads: the services' g_hStream and g_nSongSourceKind, and the
+// fade-in/out setting, which the main window sets. The setters are for the main window and tests.
 namespace kvrShellState {
 
 bool streamOpen();    // a stream is open (g_hStream is not 0)

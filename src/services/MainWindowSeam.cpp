@@ -1,5 +1,10 @@
 #include "MainWindowSeam.h"
 
+#include "LocalSongInfo.h"
+#ifdef KVR_HAVE_AUDIO
+#include "songplayHandler.h"
+#endif
+
 #include <QDebug>
 
 MainWindowSeam::~MainWindowSeam() = default;
@@ -58,6 +63,77 @@ void MainWindowSeam::setOnlineCount(const QString &text, const QString &toolTip)
 void MainWindowSeam::clickNextButton()
 {
     qDebug().noquote() << Q_FUNC_INFO;
+}
+
+void MainWindowSeam::showAlbumPictures(const QImage &pic50, const QImage &pic70)
+{
+    qDebug().noquote() << Q_FUNC_INFO << pic50.size() << pic70.size();
+}
+
+void MainWindowSeam::showUserPicture(const QImage &picture)
+{
+    qDebug().noquote() << Q_FUNC_INFO << picture.size();
+}
+
+void MainWindowSeam::setRadioChannels(const QList<FmChannelInfo> &channels)
+{
+    qDebug().noquote() << Q_FUNC_INFO << channels.size();
+}
+
+void MainWindowSeam::changeNetplayStatus(int nStatus, const QString &s)
+{
+    qDebug().noquote() << Q_FUNC_INFO << nStatus << s;
+}
+
+void MainWindowSeam::dealWithPlayStarted()
+{
+    qDebug().noquote() << Q_FUNC_INFO;
+}
+
+void MainWindowSeam::resetPlayingInfo()
+{
+    qDebug().noquote() << Q_FUNC_INFO;
+}
+
+void MainWindowSeam::DisableSth(bool bAutoEnable)
+{
+    qDebug().noquote() << Q_FUNC_INFO << bAutoEnable;
+}
+
+void MainWindowSeam::stopElapsedTimer()
+{
+    qDebug().noquote() << Q_FUNC_INFO;
+}
+
+void MainWindowSeam::changeCurPlayingNetSongDur(QString &sDur, const QString &sLocalSong)
+{
+    qDebug().noquote() << Q_FUNC_INFO << sDur << sLocalSong;
+}
+
+void MainWindowSeam::setLoveBtnState(quint32 id)
+{
+    qDebug().noquote() << Q_FUNC_INFO << id;
+}
+
+void MainWindowSeam::refreshLocalWgts()
+{
+    qDebug().noquote() << Q_FUNC_INFO << g_listLocalSongs.size();
+    // Without library pages nobody takes the records over; the caller empties the list.
+    qDeleteAll(g_listLocalSongs);
+}
+
+void MainWindowSeam::hideSliderTimeHint()
+{
+    qDebug().noquote() << Q_FUNC_INFO;
+}
+
+void MainWindowSeam::songPlayStopped(int nReason)
+{
+    qDebug().noquote() << Q_FUNC_INFO << nReason;
+#ifdef KVR_HAVE_AUDIO
+    if (g_pSongPlayHandler)
+        g_pSongPlayHandler->StartPlayNextSong(nReason);
+#endif
 }
 
 namespace {

@@ -1,11 +1,13 @@
 #include "httpRequestHandler.h"
 
+#include "ClientRoutes.h"
 #include "DailyLog.h"
 #include "Globals.h"
 #include "MainWindowSeam.h"
 #include "ObjectTickets.h"
 #include "RequestTypes.h"
 #include "SettingsKeys.h"
+#include "gedanPicHandler.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -72,7 +74,12 @@ QString percentDecoded(const QUrl &url)
 
 } // namespace
 
-httpRequestHandler::httpRequestHandler(QObject *parent) : QObject(parent) {}
+httpRequestHandler::httpRequestHandler(QObject *parent)
+    : QObject(parent), m_pGedanPicHandler(std::make_unique<gedanPicHandler>())
+{
+    g_pGedanPicHandler = m_pGedanPicHandler.get();
+    g_registerClientRoutes(this);
+}
 
 httpRequestHandler::~httpRequestHandler()
 {

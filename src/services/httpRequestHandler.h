@@ -10,8 +10,10 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 class QNetworkReply;
+class gedanPicHandler;
 class QTimer;
 
 // The one client through which the player sends its GET requests to the web service and its
@@ -27,6 +29,10 @@ class QTimer;
 //    controller for 16, the picture caches for 14, 17 to 19, 32, 33, the main window for 2, 3,
 //    6, 7, 13, 15, the song-information answer for 1, and so on). A type without a route is
 //    dropped with a debug line, so the client works before those owners exist.
+//
+// The constructor creates the song-list cover cache (g_pGedanPicHandler) and registers the routes
+// that the client serves through global pointers (ClientRoutes.h: types 0, 14, 17, 18, 19, 32,
+// 33); an owner may replace any of them.
 //
 // User values are carried pointer-wide. Where a user value names a waiting object (types 0 and 1
 // with values other than 0 and 1, type 27), it must be a ticket of ObjectTickets; the answer
@@ -116,6 +122,8 @@ private:
     QNetworkAccessManager m_nam;
     QHash<int, Route> m_routes;
     QTimer *m_pUrlIndexTimer = nullptr;
+    // The song-list cover cache (g_pGedanPicHandler): used only through this client's answers.
+    std::unique_ptr<gedanPicHandler> m_pGedanPicHandler;
     int m_nTransferTimeoutMs = 30000;
     int m_nNetListRetryMs = 120000;
     int m_nUrlIndexRefreshMs = 14400000;

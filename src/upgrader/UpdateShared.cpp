@@ -1,5 +1,9 @@
 #include "UpdateShared.h"
 
+#include <QList>
+#include <QRegularExpression>
+#include <QStringList>
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -38,6 +42,38 @@ QString privateFolder()
     if ((info.st_mode & 07777) != 0700 && ::chmod(native.constData(), 0700) != 0)
         return QString();
     return folder;
+}
+
+namespace {
+
+// Letters are dropped first, so "v2.1" and "2.1" are the same version.
+QList<qulonglong> versionComponents(QString version)
+{
+    static const QRegularExpression letters(QStringLiteral("[a-zA-Z]"));
+    version.remove(letters);
+    QList<qulonglong> parts;
+    const QStringList texts = version.trimmed().split(QLatin1Char('.'));
+    for (const QString &text : texts) {
+        bool ok = false;
+        const qulonglong n = text.trimmed().toULongLong(&ok);
+        parts.append(ok ? n : 0);
+    }
+    return parts;
+}
+
+} // namespace
+
+bool isNewerVersion(const QString &offered, const QString &installed)
+{
+    const QList<qulonglong> a = versionComponents(offered);
+    const QList<qulonglong> b = versionComponents(installed);
+    for (qsizetype i = 0; i < qMax(a.size(), b.size()); ++i) {
+        const qulonglong x = a.value(i, 0);
+        const qulonglong y = b.value(i, 0);
+        if (x != y)
+            return x > y;
+    }
+    return false;
 }
 
 } // namespace kvrupdate

@@ -35,6 +35,13 @@ inline constexpr char16_t kRegistryInstallFolder[] = u"Default";
 // climb out of the folder) in the user's runtime folder, or the temporary folder without one.
 QString lockFilePath(const QString &mutexName);
 
+// Whether `offered` is a newer version than `installed`. Versions compare by their dotted
+// numeric components (letters dropped), a missing component or one that is not a number
+// counting as 0:
+// 1.2.10 > 1.2.9, 1.3 > 1.2.9, 1.0 == 1.0.0. Gluing the digits together instead would take
+// 1.2.0 (120) for newer than 1.10 (110) and install a downgrade.
+bool isNewerVersion(const QString &offered, const QString &installed);
+
 // The per-user folder for the update package and the update dates, created with mode 0700 on
 // first use. Empty when it cannot be made private (not a folder, a symbolic link, another
 // user's, or no cache location at all): the package is executed later, so it must never sit

@@ -30,35 +30,6 @@ QString playerExecutableName()
     return name.isEmpty() ? QString::fromUtf16(kPlayerExecutableName) : name;
 }
 
-namespace {
-
-QList<qulonglong> versionComponents(const QString &version)
-{
-    QList<qulonglong> parts;
-    const QStringList texts = version.trimmed().split(QLatin1Char('.'));
-    for (const QString &text : texts) {
-        bool ok = false;
-        const qulonglong n = text.trimmed().toULongLong(&ok);
-        parts.append(ok ? n : 0);
-    }
-    return parts;
-}
-
-} // namespace
-
-bool isNewerVersion(const QString &offered, const QString &installed)
-{
-    const QList<qulonglong> a = versionComponents(offered);
-    const QList<qulonglong> b = versionComponents(installed);
-    for (qsizetype i = 0; i < qMax(a.size(), b.size()); ++i) {
-        const qulonglong x = a.value(i, 0);
-        const qulonglong y = b.value(i, 0);
-        if (x != y)
-            return x > y;
-    }
-    return false;
-}
-
 int changeFiles(const QString &installerPath, const QString &exeName, const QString &workingDir)
 {
     QThread::msleep(200);

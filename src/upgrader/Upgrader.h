@@ -30,11 +30,6 @@ inline constexpr char16_t kPlayerExecutableName[] = u"VyoPlayer";
 // they never end a player they did not start.
 QString playerExecutableName();
 
-// True when `offered` is a later version than `installed`. Versions compare by their dotted
-// numeric components, a missing component counting as 0 and a component that is not a number
-// as 0: 1.2.10 > 1.2.9, 1.3 > 1.2.9, 1.0 == 1.0.0. Gluing the digits together instead would
-// take 1.2.0 (120) for newer than 1.10 (110) and install a downgrade.
-bool isNewerVersion(const QString &offered, const QString &installed);
 
 // Ends the player (`exeName`, the current user's first process of that name) and starts the
 // installer detached, with no arguments, in `workingDir`. 0 when the installer was started;

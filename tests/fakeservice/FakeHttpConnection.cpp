@@ -163,6 +163,16 @@ void FakeHttpConnection::handle()
         m_socket->flush();
         m_socket->disconnectFromHost();
         break;
+    case FakeFault::StallAfter: {
+        const QByteArray response = normalResponse(plan, head);
+        m_socket->write(response.left(fault.bytes));
+        m_socket->flush();
+        if (fault.ms >= 0) {
+            const QByteArray rest = response.mid(fault.bytes);
+            QTimer::singleShot(fault.ms, this, [this, rest]() { sendAndClose(rest); });
+        }
+        break;
+    }
     case FakeFault::Garbage: {
         static const char garbage[] = "\x00\xff\xfe garbage, not HTTP \x01\x02\x03\r\n\r\n";
         m_socket->write(garbage, sizeof(garbage) - 1);

@@ -92,6 +92,15 @@ FakeFault FakeFault::garbage()
     return fault;
 }
 
+FakeFault FakeFault::stallAfter(qint64 bytes, int ms)
+{
+    FakeFault fault;
+    fault.kind = StallAfter;
+    fault.bytes = bytes;
+    fault.ms = ms;
+    return fault;
+}
+
 QString FakeRequest::path() const
 {
     const int question = target.indexOf('?');

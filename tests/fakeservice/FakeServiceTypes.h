@@ -52,6 +52,8 @@ struct FakeFault
         Stall,       // hold the answer for ms, then answer normally; ms < 0: never answer
         CutAfter,    // send the first n bytes of the normal answer (headers included), then close
         Garbage,     // send bytes that are no HTTP at all, then close
+        StallAfter,  // send the first n bytes of the normal answer, then hold the rest for ms
+                     // (ms < 0: never, the connection stays open and silent)
     };
     Kind kind = ErrorStatus;
     int status = 500;
@@ -66,6 +68,7 @@ struct FakeFault
     static FakeFault stall(int ms = -1);
     static FakeFault cutAfter(qint64 bytes);
     static FakeFault garbage();
+    static FakeFault stallAfter(qint64 bytes, int ms = -1);
     FakeFault &only(int count)
     {
         times = count;

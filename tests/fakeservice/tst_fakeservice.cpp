@@ -196,6 +196,22 @@ private slots:
         QCOMPARE(never.error, QNetworkReply::OperationCanceledError);
     }
 
+    void stallAfterBytesSendsThemThenWaits()
+    {
+        // The first part of the answer arrives, the rest only after the pause.
+        m_fake.setFault(FakeHost::Files, "/mp3/1001.mp3", FakeFault::stallAfter(4000, 300).only(1));
+        QElapsedTimer clock;
+        clock.start();
+        const Result late = fetch(m_nam, m_fake.baseUrl(FakeHost::Files) + "/mp3/1001.mp3");
+        QVERIFY(clock.elapsed() >= 250);
+        QCOMPARE(late.body.size(), 16384);
+
+        // Without an end the client gives up, holding what came before the stall.
+        m_fake.setFault(FakeHost::Files, "/mp3/1001.mp3", FakeFault::stallAfter(4000));
+        const Result never = fetch(m_nam, m_fake.baseUrl(FakeHost::Files) + "/mp3/1001.mp3", {}, 300);
+        QCOMPARE(never.error, QNetworkReply::OperationCanceledError);
+    }
+
     void theLogKeepsExactRequests()
     {
         const QString target = "/app/UserClientHandle.ashx?mac=00-1A&sn=x%20y&type=getkey";

@@ -1,0 +1,421 @@
+#pragma once
+
+// Stand-ins for what the playback road talks to in tests: the play queue page (the next-song
+// rules and failure counter of the play lists), a main-window seam that records what the play
+// panel was told, the desktop lyrics, the main window's download watch, and audio fixtures made
+// with the ffmpeg command.
+
+#include "RecordingSeam.h"
+
+#include "audio/kvraudio.h"
+#include "services/LocalSongInfo.h"
+#include "services/LyricDisplaySeam.h"
+#include "services/PlayListSeam.h"
+#include "services/PlaybackGlobals.h"
+#include "services/RadioPlayHandler.h"
+#include "services/SongFileInfo.h"
+#include "services/songplayHandler.h"
+
+#include <QFile>
+#include <QList>
+#include <QObject>
+#include <QRandomGenerator>
+#include <QTimer>
+
+#include <cerrno>
+#include <memory>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char **environ;
+
+// Makes an mp3 of a sine tone with the ffmpeg command. posix_spawn rather than QProcess: the
+// thread sanitizer refuses a fork once the test has threads (QtTest's watchdog is one).
+inline bool makeToneMp3(const QString &path, double seconds, int frequency = 440)
+{
+    const QStringList args{QStringLiteral("ffmpeg"),
+                           QStringLiteral("-nostdin"),
+                           QStringLiteral("-y"),
+                           QStringLiteral("-hide_banner"),
+                           QStringLiteral("-loglevel"),
+                           QStringLiteral("error"),
+                           QStringLiteral("-f"),
+                           QStringLiteral("lavfi"),
+                           QStringLiteral("-i"),
+                           QStringLiteral("sine=frequency=%1:duration=%2").arg(frequency).arg(seconds),
+                           QStringLiteral("-ac"),
+                           QStringLiteral("2"),
+                           QStringLiteral("-ar"),
+                           QStringLiteral("44100"),
+                           QStringLiteral("-b:a"),
+                           QStringLiteral("64k"),
+                           path};
+    std::vector<QByteArray> bytes;
+    for (const QString &arg : args)
+        bytes.push_back(arg.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &arg : bytes)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && QFile::exists(path);
+}
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The play queue as the play-list page answers the controller: the rows, the playing row, the
+// play mode and the failure counter with their rules (0 repeat one and stop once it failed; 1 in
+// order without wrap; 2 loop; 3 random; modes 2 and 3 stop once the failures since the last
+// hand-started row reach the row count).
+class TestPlayQueue : public PlayListSeam
+{
+public:
+    std::vector<spis> rows;
+    int playing = -1;
+    int wrongCount = 0;
+    int mode = 2;
+    QList<int> chosen;  // every row handed to the controller, in order
+    QStringList calls;  // "wrong:<list>", "close", "clear:<list>", "chart:<id>", "net:<id>|<dur>|<size>"
+    QStringList albums; // the album name of each row as the page keeps it
+    QList<int> repainted;
+
+    void addRow(const spis &song)
+    {
+        rows.push_back(song);
+        albums << song.albumName;
+    }
+
+    // A double-click on a row: the play queue becomes the playing list and the row plays.
+    void playTheListSong(int row)
+    {
+        g_nPlayingListId = 1;
+        wrongCount = 0;
+        spis s;
+        choose(row, s);
+        songplayHandler *player = g_pSongPlayHandler;
+        player->m_curSong.artist = s.artist;
+        player->m_curSong.duration = s.duration;
+        player->m_curSong.id = s.id;
+        player->m_curSong.title = s.title;
+        player->m_curSong.albumName = s.albumName;
+        player->m_curSong.nType = s.nType;
+        player->beforePlayTheSong(s.nType, s.filePath, s.duration, g_songDisplayName(s.artist, s.title),
+                                  s.bytesize, s.albumpic, s.id);
+    }
+
+    void getNextSongandSelIt(int, spis &s) override
+    {
+        const int n = int(rows.size());
+        if (n == 0) {
+            s.filePath.clear();
+            return;
+        }
+        if (playing < 0) {
+            choose(0, s);
+            return;
+        }
+        int next = playing;
+        switch (mode) {
+        case 0:
+            if (wrongCount == -2) {
+                s.filePath.clear();
+                return;
+            }
+            break;
+        case 1:
+            next = playing + 1;
+            if (next >= n) {
+                s.filePath.clear();
+                return;
+            }
+            break;
+        case 2:
+            next = (playing + 1) % n;
+            if (wrongCount == n) {
+                s.filePath.clear();
+                return;
+            }
+            break;
+        default:
+            next = int(QRandomGenerator::global()->bounded(n));
+            if (wrongCount == n) {
+                s.filePath.clear();
+                return;
+            }
+            break;
+        }
+        choose(next, s);
+    }
+
+    bool getRealNextSongandSelIt(int, spis &s) override
+    {
+        if (playing < 0 || rows.empty())
+            return false;
+        choose((playing + 1) % int(rows.size()), s);
+        return true;
+    }
+
+    bool getRealPrevSongandSelIt(int, spis &s) override
+    {
+        if (playing < 0 || rows.empty())
+            return false;
+        choose(playing == 0 ? int(rows.size()) - 1 : playing - 1, s);
+        return true;
+    }
+
+    void dealWithWrong(int listId, int nReason) override
+    {
+        calls << QStringLiteral("wrong:%1:%2").arg(listId).arg(nReason);
+        ++wrongCount;
+        if (mode == 0)
+            wrongCount = -2;
+    }
+
+    QString changePLCurPlayingNetSong(int, const QString &id, const QString &path, const QString &duration,
+                                      const QString &size, const QString &picture) override
+    {
+        calls << QStringLiteral("net:%1|%2|%3").arg(id, duration, size);
+        if (playing < 0)
+            return QString();
+        spis &row = rows[size_t(playing)];
+        if (QString::number(row.id) == id) {
+            row.filePath = path;
+            row.duration = duration;
+            row.bytesize = size;
+            row.albumpic = picture;
+        }
+        return QString::number(row.id);
+    }
+
+    void changePLCurPlayingNetSongDur(int, QString &sDur, const QString &sLocalSong) override
+    {
+        sDur = g_formatSongDuration(g_getSongDuration(sLocalSong));
+        if (playing >= 0)
+            rows[size_t(playing)].duration = sDur;
+    }
+
+    void closeCurDisplayingEditor() override { calls << QStringLiteral("close"); }
+    void clearCurPlayingRow(int listId) override { calls << QStringLiteral("clear:%1").arg(listId); }
+    void increaseChartCount(const QString &id) override { calls << QStringLiteral("chart:") + id; }
+
+    int playQueueRowCount() override { return int(rows.size()); }
+    QString playQueueRowId(int row) override { return QString::number(rows[size_t(row)].id); }
+    QString playQueueRowAlbum(int row) override { return albums.value(row); }
+    void setPlayQueueRowAlbum(int row, const QString &album) override
+    {
+        albums[row] = album;
+        repainted << row;
+    }
+
+private:
+    void choose(int row, spis &s)
+    {
+        s = rows[size_t(row)];
+        playing = row;
+        chosen << row;
+    }
+};
+
+// The play panel as the controller sees it: every status, start, reset and hand-over recorded;
+// the end of a song continues as the main window's connections do, and the next-song button
+// plays the next song.
+class PlaybackSeam : public RecordingSeam
+{
+public:
+    QStringList statuses; // "<status>|<text>"
+    int playStarted = 0;
+    int resets = 0;
+    int ends = 0;
+    std::vector<std::unique_ptr<_tag_localsonginfo_>> localSongs; // the library pages' share
+    QStringList loveStates;
+    QList<quint32> startedIds; // the controller's current song at every start
+
+    void changeNetplayStatus(int nStatus, const QString &s) override
+    {
+        statuses << QStringLiteral("%1|%2").arg(nStatus).arg(s);
+    }
+    void dealWithPlayStarted() override
+    {
+        ++playStarted;
+        if (g_pSongPlayHandler)
+            startedIds << g_pSongPlayHandler->m_curSong.id;
+    }
+    void resetPlayingInfo() override
+    {
+        ++resets;
+        calls << QStringLiteral("resetPlayingInfo");
+    }
+    void DisableSth(bool) override {}
+    void stopElapsedTimer() override {}
+    void changeCurPlayingNetSongDur(QString &sDur, const QString &sLocalSong) override
+    {
+        calls << QStringLiteral("netSongDur:") + sLocalSong;
+        if (g_nPlayingListId == 4 && g_pRadioPlayHandler)
+            g_pRadioPlayHandler->changePLCurPlayingNetSongDur(sDur, sLocalSong);
+        else if (g_nPlayingListId == 1 || g_nPlayingListId == 5 || g_nPlayingListId == 6)
+            g_playListSeam()->changePLCurPlayingNetSongDur(g_nPlayingListId, sDur, sLocalSong);
+    }
+    void setLoveBtnState(quint32 id) override { loveStates << QString::number(id); }
+    void refreshLocalWgts() override
+    {
+        for (_tag_localsonginfo_ *song : std::as_const(g_listLocalSongs))
+            localSongs.emplace_back(song);
+    }
+    void hideSliderTimeHint() override {}
+    void songPlayStopped(int nReason) override
+    {
+        ++ends;
+        MainWindowSeam::songPlayStopped(nReason);
+    }
+    void clickNextButton() override
+    {
+        RecordingSeam::clickNextButton();
+        if (g_pSongPlayHandler)
+            g_pSongPlayHandler->playNextSong();
+    }
+};
+
+class TestLyricDisplay : public LyricDisplaySeam
+{
+public:
+    QStringList loaded;
+    int started = 0;
+    void loadLrcFile(const QString &sSongPath) override { loaded << sSongPath; }
+    void StartLrcDisplay() override { ++started; }
+};
+
+// The main window's download watch of a streamed song: every tick it reads how much of the song
+// has arrived and, when all of it has, asks the controller to complete the cache file.
+class DownloadWatch : public QObject
+{
+public:
+    explicit DownloadWatch(MainWindowSeam *seam) : m_seam(seam)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this]() { tick(); });
+        m_timer.start(50);
+    }
+
+    void tick()
+    {
+        songplayHandler *player = g_pSongPlayHandler;
+        const quint32 stream = g_hStream.load();
+        if (!player || stream == 0 || g_nSongSourceKind != 1 || player->m_bCacheFinished)
+            return;
+        const QWORD downloaded = BASS_StreamGetFilePosition(stream, BASS_FILEPOS_DOWNLOAD);
+        if (downloaded == QWORD(-1))
+            return;
+        if (m_seam->m_llStreamStart == 0)
+            m_seam->m_llStreamStart = qint64(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_START));
+        if (g_bNetSongComplete)
+            m_seam->m_llStreamEnd = m_seam->m_llStreamStart + qint64(downloaded);
+        const qint64 span = m_seam->m_llStreamEnd - m_seam->m_llStreamStart;
+        if (span <= 0)
+            return;
+        if (qint64(downloaded) * 1000 / span == 1000)
+            player->netplayCacheFinishedHandler();
+    }
+
+private:
+    MainWindowSeam *m_seam;
+    QTimer m_timer;
+};
+
+inline spis localRow(const QString &path, const QString &title,
+                     const QString &duration = QStringLiteral("00:01"))
+{
+    spis s;
+    s.nType = 3;
+    s.filePath = path;
+    s.title = title;
+    s.duration = duration;
+    return s;
+}
+
+inline spis networkRow(quint32 id, const QString &artist, const QString &title,
+                       const QString &path = QString(), const QString &size = QStringLiteral("idvalid"))
+{
+    spis s;
+    s.nType = 2;
+    s.id = id;
+    s.artist = artist;
+    s.title = title;
+    s.filePath = path.isEmpty() ? QString::number(id) : path;
+    s.bytesize = size;
+    s.duration = QStringLiteral("00:01");
+    return s;
+}
+
+// The playback road assembled as the main window assembles it, with the stand-ins above: one
+// instance per test function.
+#include "FakeServiceHosts.h"
+#include "services/FolderSeam.h"
+#include "services/Globals.h"
+#include "services/PlaybackRoutes.h"
+#include "services/SongInfoAnswer.h"
+#include "services/httpRequestHandler.h"
+
+#include <QDir>
+
+struct PlaybackRig
+{
+    FolderSeam folders;
+    TestLyricDisplay lyrics;
+    PlaybackSeam seam;
+    TestPlayQueue queue;
+    std::unique_ptr<httpRequestHandler> client;
+    std::unique_ptr<songplayHandler> player;
+    std::unique_ptr<RadioPlayHandler> radio;
+
+    // Folders under root; the playable states "1", "2" and "3".
+    bool setUp(const QString &root)
+    {
+        folders.m_sCacheDir = root + QStringLiteral("/cache");
+        folders.m_sDownDir = root + QStringLiteral("/down");
+        folders.m_sLrcDir = root + QStringLiteral("/lrc");
+        for (const QString &folder : {folders.m_sCacheDir, folders.m_sDownDir, folders.m_sLrcDir}) {
+            if (!QDir().mkpath(folder))
+                return false;
+        }
+        g_sMainUrl.clear();
+        g_bMainUrlOk = false;
+        g_nPlayingListId = 0;
+        g_nSongSourceKind = -1;
+        g_sPendingLrcId.clear();
+        g_sPendingLrcName.clear();
+        seam.m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+        g_setFolderSeam(&folders);
+        g_setLyricDisplaySeam(&lyrics);
+        g_setMainWindowSeam(&seam);
+        g_setPlayListSeam(&queue);
+        client = std::make_unique<httpRequestHandler>();
+        g_phttpHandler = client.get();
+        player = std::make_unique<songplayHandler>();
+        radio = std::make_unique<RadioPlayHandler>();
+        g_installPlaybackRoutes(client.get());
+        return g_pSongPlayHandler == player.get() && g_pRadioPlayHandler == radio.get();
+    }
+
+    SongInfoAnswer *songInfo() const { return client->findChild<SongInfoAnswer *>(); }
+
+    ~PlaybackRig()
+    {
+        radio.reset();
+        player.reset();
+        g_phttpHandler = nullptr;
+        client.reset();
+        g_setPlayListSeam(nullptr);
+        g_setMainWindowSeam(nullptr);
+        g_setLyricDisplaySeam(nullptr);
+        g_setFolderSeam(nullptr);
+    }
+};
