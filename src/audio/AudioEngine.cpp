@@ -272,6 +272,10 @@ int AudioEngine::createUrlStream(const char *url, DWORD offset, DWORD flags, DOW
     {
         std::lock_guard lock(m_mutex);
         m_opening.push_back(net);
+        // A BASS_Free that began after beginCreate aborted only the openings it saw, and now waits
+        // for this one: it must not wait for a slow server.
+        if (m_state != State::Up)
+            net->abort();
     }
     int error = net->start();
     if (error == BASS_OK)

@@ -329,6 +329,9 @@ void NetSource::run()
             curl_easy_setopt(easy, CURLOPT_RANGE, range.c_str());
         }
         curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &NetSource::onHeader);
+        // Through an HTTPS proxy, the proxy's own "200 Connection established" must not pass for
+        // the server's answer.
+        curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
         curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &NetSource::onBody);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);

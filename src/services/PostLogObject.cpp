@@ -42,6 +42,8 @@ void PostLogObject::post()
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QByteArrayLiteral("application/x-www-form-urlencoded"));
     request.setHeader(QNetworkRequest::ContentLengthHeader, m_baBody.size());
+    // The quit waits for the offline report's answer: a silent server must end it, not hold it.
+    request.setTransferTimeout(30000);
     QNetworkReply *reply = m_nam.post(request, m_baBody);
 
     const QString logName = uploadedLogName(m_baBody);

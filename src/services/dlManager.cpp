@@ -104,6 +104,18 @@ void dlManager::SubPartFinished(bool ok)
         qDebug().noquote() << Q_FUNC_INFO << "package size" << size << "is not" << m_nTotalSize;
         m_bFailed = true;
     }
+    // A server may answer a range with less than asked: the size is then right, but a gap
+    // between the parts holds zeros instead of the package.
+    qint64 covered = 0;
+    for (download *part : std::as_const(m_listParts)) {
+        if (part->start() > covered)
+            break;
+        covered = qMax(covered, part->start() + part->written());
+    }
+    if (!m_bFailed && covered < m_nTotalSize) {
+        qDebug().noquote() << Q_FUNC_INFO << "parts cover" << covered << "of" << m_nTotalSize;
+        m_bFailed = true;
+    }
     emit FiledownloadFinished(!m_bFailed);
     qDebug().noquote() << " download finished";
 }

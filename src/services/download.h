@@ -32,6 +32,7 @@ public:
     void startDownload(const QUrl &url, QFile *file, qint64 start, qint64 end, qint64 maxBytes = -1);
     void cancel();
     qint64 written();
+    qint64 start() const { return m_nStart; }
     void setTransferTimeout(int ms) { m_nTransferTimeoutMs = ms; }
 
 signals:

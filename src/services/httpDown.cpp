@@ -364,7 +364,12 @@ bool httpDown::checkAnswer()
             refuse(QStringLiteral("the range does not start at the end of the partial file"));
             return false;
         }
-        if (length > 0)
+        // The song's size from the range itself: a range that stops short of it must not make
+        // the partial file look complete.
+        const qint64 whole = match.captured(3) == QLatin1String("*") ? -1 : match.captured(3).toLongLong();
+        if (whole > 0)
+            setTotal(whole);
+        else if (length > 0)
             setTotal(m_nBase + length);
         return true;
     }

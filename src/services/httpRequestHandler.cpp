@@ -122,8 +122,15 @@ void httpRequestHandler::removeRoute(int nType)
 void httpRequestHandler::netReplyRead(QNetworkReply *reply)
 {
     const auto found = m_mapNRBA.find(reply);
-    if (found != m_mapNRBA.end())
-        found.value() += reply->readAll();
+    if (found == m_mapNRBA.end())
+        return;
+    if (found.value().size() + reply->bytesAvailable() > m_nMaxAnswerBytes) {
+        // Ends as a failure (the finished slot runs now and forgets the reply).
+        qDebug().noquote() << Q_FUNC_INFO << "answer too large, dropped:" << reply->url().toString();
+        reply->abort();
+        return;
+    }
+    found.value() += reply->readAll();
 }
 
 void httpRequestHandler::forget(QNetworkReply *reply)

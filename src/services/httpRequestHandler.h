@@ -85,6 +85,8 @@ public:
     void setTransferTimeout(int ms) { m_nTransferTimeoutMs = ms; }
     void setNetListRetryInterval(int ms) { m_nNetListRetryMs = ms; }
     void setUrlIndexRefreshInterval(int ms) { m_nUrlIndexRefreshMs = ms; }
+    // An answer larger than this fails instead of filling the memory.
+    void setMaxAnswerBytes(qint64 bytes) { m_nMaxAnswerBytes = bytes; }
     QTimer *urlIndexRefreshTimer() const { return m_pUrlIndexTimer; }
     int requestsInFlight() const { return m_mapNRBA.size(); }
     QNetworkAccessManager *networkAccessManager() { return &m_nam; }
@@ -127,6 +129,7 @@ private:
     int m_nTransferTimeoutMs = 30000;
     int m_nNetListRetryMs = 120000;
     int m_nUrlIndexRefreshMs = 14400000;
+    qint64 m_nMaxAnswerBytes = 64 * 1024 * 1024;
 };
 
 // The one web-service client, created by the main window's constructor.

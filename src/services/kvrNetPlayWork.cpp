@@ -123,7 +123,9 @@ void kvrNetPlayWork::writeBlock(const void *buffer, quint32 length)
         return;
     }
     const qint64 written = m_pFile->write(static_cast<const char *>(buffer), qint64(length));
-    if (written != qint64(length))
+    // Straight to the file: bytes left in QFile's buffer would reach it at the close, after a detach,
+    // inside the file a new stream of the same song has truncated and writes.
+    if (written != qint64(length) || !m_pFile->flush())
         m_bWriteFailed = true;
     if (written > 0)
         m_llWritten += written;

@@ -56,8 +56,9 @@ void dlManager::StartFiledownload(const QUrl &url, int parts)
         failSoon(QStringLiteral("not a web address"));
         return;
     }
-    if (parts < 1) {
-        failSoon(QStringLiteral("no parts to download"));
+    if (parts < 1 || m_nTotalSize <= 0) {
+        // Without a size no package can be told whole: an empty answer would pass as one.
+        failSoon(QStringLiteral("no parts or no size to download"));
         return;
     }
 

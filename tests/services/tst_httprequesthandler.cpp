@@ -600,6 +600,17 @@ private slots:
         QVERIFY(m_got.first().answer.text.contains("moved to"));
     }
 
+    void anOversizedAnswerFails()
+    {
+        m_client->setMaxAnswerBytes(10000);
+        m_fake.setAnswer(FakeHost::Image, "/big/huge.jpg",
+                         FakeAnswer::bytes(QByteArray(200000, 'x'), "image/jpeg"));
+        send(base(FakeHost::Image) + "/big/huge.jpg", HTTPREQUEST_TYPE_SINGERBIGIMAGEDATA, 7);
+        QCOMPARE(m_got.size(), 1);
+        QCOMPARE(m_got.first().via, QStringLiteral("failure"));
+        QVERIFY(m_got.first().answer.data.isEmpty());
+    }
+
     void songInformationIsDecodedByItsDeclaration()
     {
         send(g_getSongInfoUrl("1001"), HTTPREQUEST_TYPE_ID, 0);  // GB18030 bytes, declared gb2312

@@ -11,6 +11,7 @@
 #include "services/PlaybackRoutes.h"
 #include "services/SongCachePaths.h"
 #include "services/httpRequestHandler.h"
+#include "services/kvrNetPlayWork.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -374,6 +375,26 @@ private slots:
         QCOMPARE(readAll(dat), m_otherSong);
         QVERIFY(!QFile::exists(g_partialSongPath(cacheDir(), QStringLiteral("A - Again"))));
         QTRY_COMPARE_WITH_TIMEOUT(m_player->workerCount(), 0, 5000);
+    }
+
+    void detachedWorkerWritesNothingMore()
+    {
+        // A replay of the song truncates the partial file while the left worker's download is still
+        // ending: none of the left worker's bytes may reach the file after its detach.
+        const QString path = cacheDir() + QStringLiteral("/detach.vyo");
+        auto *file = new QFile(path);
+        QVERIFY(file->open(QIODevice::WriteOnly | QIODevice::Truncate));
+        kvrNetPlayWork work(m_player, QStringLiteral("detach"));
+        work.setJob(file, QString(), path, QString());
+        const QByteArray block(4096, 'x');
+        kvrNetPlayWork::NetPlayDownloadProc(block.constData(), quint32(block.size()), &work);
+        work.detachFile();
+        QFile replay(path);
+        QVERIFY(replay.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        replay.close();
+        kvrNetPlayWork::NetPlayDownloadProc(nullptr, KVR_DOWNLOAD_TRUNCATED, &work);
+        QVERIFY(work.downloadEnded() && !work.downloadComplete());
+        QCOMPARE(QFileInfo(path).size(), 0);
     }
 
     void failuresCarryTheirReason_data()

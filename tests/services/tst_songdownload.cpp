@@ -331,6 +331,19 @@ private slots:
         QCOMPARE(refused->record.status, QStringLiteral("网络错误"));
         QCOMPARE(readFile(downDir() + "/Wrong - Song.vyd"), m_song.left(1000));
 
+        // A 206 that stops before the song's end leaves a partial file, not a finished song.
+        FakeAnswer shortRange = FakeAnswer::bytes(m_song.mid(1000, 1000), "audio/mpeg", 206);
+        shortRange.headers << qMakePair(QByteArray("Content-Range"), QByteArray("bytes 1000-1999/300000"));
+        m_fake.setAnswer(FakeHost::Files, "/short/song.mp3", shortRange);
+        QVERIFY(writeFile(downDir() + "/Short - Song.vyd", m_song.left(1000)));
+        auto cut = startRow();
+        cut->down->downloadFile(files("/short/song.mp3"), downDir(), QStringLiteral("Short - Song.mp3"));
+        QTRY_COMPARE_WITH_TIMEOUT(cut->finished, 1, 10000);
+        QCOMPARE(cut->succeeded, 0);
+        QCOMPARE(cut->record.status, QStringLiteral("网络错误"));
+        QVERIFY(!QFile::exists(downDir() + "/Short - Song.mp3"));
+        QCOMPARE(readFile(downDir() + "/Short - Song.vyd"), m_song.left(2000));
+
         // A partial file the server cannot continue (416) begins anew on the next start.
         QVERIFY(writeFile(downDir() + "/Long - Song.vyd", m_song + "extra"));
         auto beyond = startRow();

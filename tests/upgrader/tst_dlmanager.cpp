@@ -126,7 +126,7 @@ void TestDlManager::downloadsWhole()
 void TestDlManager::failsOnceAndRemoves_data()
 {
     QTest::addColumn<int>("parts");
-    // 0 error status, 1 connection cut, 2 Range ignored, 3 size, 4 not web, 5 wrong range
+    // 0 error status, 1 connection cut, 2 Range ignored, 3 size, 4 not web, 5 wrong range, 6 no size
     QTest::addColumn<int>("fault");
     QTest::addColumn<qint64>("announced");
     QTest::newRow("one part, error status") << 1 << 0 << qint64(1000);
@@ -137,6 +137,8 @@ void TestDlManager::failsOnceAndRemoves_data()
     QTest::newRow("not a web address") << 1 << 4 << qint64(1000);
     // Right length, wrong bytes: only the answer's own range shows it.
     QTest::newRow("two parts, first range for both") << 2 << 5 << qint64(1000);
+    // An answer without a usable size: an empty package must not pass as complete.
+    QTest::newRow("no size, empty file") << 1 << 6 << qint64(0);
 }
 
 void TestDlManager::failsOnceAndRemoves()
@@ -171,6 +173,9 @@ void TestDlManager::failsOnceAndRemoves()
         m_fake.setAnswer(FakeHost::Files, path, first);
         break;
     }
+    case 6:
+        m_fake.setAnswer(FakeHost::Files, path, FakeAnswer::bytes(QByteArray(), "application/octet-stream"));
+        break;
     }
 
     dlManager manager;
