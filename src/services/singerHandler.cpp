@@ -199,6 +199,9 @@ void singerHandler::dealWithBigSingerImages(const QString &sAnswer, uint nSinger
         const QStringList parts = sAnswer.split(QLatin1Char('|'), Qt::SkipEmptyParts);
         for (const QString &part : parts) {
             const QString url = g_endpoints().imageBase + part;
+            // A second list request answered before the first one's pictures arrived.
+            if (record->bigUrls.contains(url))
+                continue;
             record->bigUrls.append(url);
             record->bigData.append(nullptr);
             send(url, HTTPREQUEST_TYPE_SINGERBIGIMAGEDATA, nSingerId);
