@@ -645,10 +645,17 @@ void songplayHandler::processEngineEvents()
             g_writeExceptionLog(Q_FUNC_INFO);
         }
     }
+    if (downloadEnded)
+        reapLeftWorkers();
+}
+
+void songplayHandler::reapLeftWorkers()
+{
     // A worker that was left and whose download has now ended need not wait for the next stop.
-    if (downloadEnded) {
+    bool finishing = false;
+    kvrNetPlayWork *current = m_pCurWork.load();
+    {
         std::lock_guard locker(m_mutexPRPI);
-        kvrNetPlayWork *current = m_pCurWork.load();
         for (int i = m_quPRPI.size() - 1; i >= 0; --i) {
             PRPI *record = m_quPRPI.at(i);
             if (!record->pWork || record->pWork == current || !record->bHandedOver)
@@ -658,7 +665,17 @@ void songplayHandler::processEngineEvents()
             m_quPRPI.removeAt(i);
         }
         deleteFinishedWorkersLocked();
+        for (const kvrNetPlayWork *work : std::as_const(m_listNPWork))
+            finishing = finishing || (work->downloadEnded() && !work->runDone());
+        for (const PRPI *record : std::as_const(m_quPRPI))
+            finishing = finishing || (record->pWork && record->pWork != current && !record->bHandedOver &&
+                                      record->pWork->downloadEnded());
     }
+    // A left worker's download can end before the worker has reported its stream, or while its
+    // run is still returning on the pool; no later event would come to delete it before the
+    // next stop.
+    if (finishing)
+        QTimer::singleShot(50, this, &songplayHandler::reapLeftWorkers);
 }
 
 void songplayHandler::onStreamEnded(quint64 serial)

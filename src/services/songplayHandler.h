@@ -113,6 +113,7 @@ private:
     // Makes s the current song and starts it; the list ran out: stop and leave the panel idle.
     void playListedSong(const spis &s);
     void stopListPlayback();
+    void reapLeftWorkers();
     enum class Fetch
     {
         None,

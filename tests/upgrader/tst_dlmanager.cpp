@@ -130,7 +130,7 @@ void TestDlManager::failsOnceAndRemoves_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<qint64>("announced");
     QTest::newRow("one part, error status") << 1 << 0 << qint64(1000);
-    QTest::newRow("two parts, one cut off") << 2 << 1 << qint64(1000);
+    QTest::newRow("two parts, cut off") << 2 << 1 << qint64(1000);
     QTest::newRow("two parts, Range ignored") << 2 << 2 << qint64(1000);
     QTest::newRow("one part, shorter than announced") << 1 << 3 << qint64(1200);
     QTest::newRow("one part, longer than announced") << 1 << 3 << qint64(600);
@@ -155,7 +155,9 @@ void TestDlManager::failsOnceAndRemoves()
         break;
     case 1:
         m_fake.serveFile(FakeHost::Files, path, m_data);
-        m_fake.setFault(FakeHost::Files, path, FakeFault::cutAfter(300).only(1));
+        // Every request: Qt sends a request again on its own when the connection closes early,
+        // so a cut that spares the repeat would not reach the downloader at all.
+        m_fake.setFault(FakeHost::Files, path, FakeFault::cutAfter(300));
         break;
     case 2:
         // A server that answers every request with the whole file.
