@@ -1,6 +1,6 @@
 # Pictures, translations and installation files of the player.
 #
-# Included from src/app: the rules that make generated files must live in the same directory as
+# Included from src/shell: the rules that make generated files must live in the same directory as
 # the targets that use them.
 #
 #   kvr_add_shell_resources(<target>)  compiles the pictures and Qt's Chinese translation into

@@ -1,4 +1,4 @@
-#include "MainWindow.h"
+#include "upgrader/MainWindow.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

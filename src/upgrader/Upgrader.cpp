@@ -1,6 +1,6 @@
-#include "Upgrader.h"
+#include "upgrader/Upgrader.h"
 
-#include "UpgraderLog.h"
+#include "upgrader/UpgraderLog.h"
 #include "kvrutil/kvrutil.h"
 
 #include <QCoreApplication>

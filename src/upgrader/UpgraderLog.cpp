@@ -1,4 +1,4 @@
-#include "UpgraderLog.h"
+#include "upgrader/UpgraderLog.h"
 
 #include <QFile>
 

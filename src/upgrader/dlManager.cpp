@@ -1,9 +1,9 @@
-#include "dlManager.h"
+#include "upgrader/dlManager.h"
 
-#include "UpdateShared.h"
-#include "Upgrader.h"
-#include "UpgraderLog.h"
-#include "download.h"
+#include "platform/UpdateShared.h"
+#include "upgrader/Upgrader.h"
+#include "upgrader/UpgraderLog.h"
+#include "upgrader/download.h"
 
 #include <QCoreApplication>
 #include <QDate>

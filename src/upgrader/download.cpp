@@ -1,6 +1,6 @@
-#include "download.h"
+#include "upgrader/download.h"
 
-#include "UpgraderLog.h"
+#include "upgrader/UpgraderLog.h"
 
 #include <QFile>
 #include <QNetworkReply>

@@ -2,8 +2,8 @@
 
 // Points the engine services at a running fake web service.
 #include "FakeWebService.h"
-#include "services/ServiceEndpoints.h"
-#include "services/ServiceHosts.h"
+#include "services/net/ServiceEndpoints.h"
+#include "services/net/ServiceHosts.h"
 
 inline ServiceHosts fakeServiceHosts(const FakeWebService &fake)
 {

@@ -8,13 +8,13 @@
 #include "RecordingSeam.h"
 
 #include "audio/kvraudio.h"
-#include "services/LocalSongInfo.h"
-#include "services/LyricDisplaySeam.h"
-#include "services/PlayListSeam.h"
-#include "services/PlaybackGlobals.h"
-#include "services/RadioPlayHandler.h"
-#include "services/SongFileInfo.h"
-#include "services/songplayHandler.h"
+#include "services/core/LocalSongInfo.h"
+#include "services/seams/LyricDisplaySeam.h"
+#include "services/seams/PlayListSeam.h"
+#include "services/playback/PlaybackGlobals.h"
+#include "services/playback/RadioPlayHandler.h"
+#include "services/core/SongFileInfo.h"
+#include "services/playback/songplayHandler.h"
 
 #include <QFile>
 #include <QList>
@@ -358,11 +358,11 @@ inline spis networkRow(quint32 id, const QString &artist, const QString &title,
 // The playback road assembled as the main window assembles it, with the stand-ins above: one
 // instance per test function.
 #include "FakeServiceHosts.h"
-#include "services/FolderSeam.h"
-#include "services/Globals.h"
-#include "services/PlaybackRoutes.h"
-#include "services/SongInfoAnswer.h"
-#include "services/httpRequestHandler.h"
+#include "services/seams/FolderSeam.h"
+#include "services/core/Globals.h"
+#include "services/playback/PlaybackRoutes.h"
+#include "services/playback/SongInfoAnswer.h"
+#include "services/net/httpRequestHandler.h"
 
 #include <QDir>
 

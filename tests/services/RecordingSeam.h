@@ -1,7 +1,7 @@
 #pragma once
 
 // A main-window seam that records what the services asked of the window, for tests.
-#include "services/MainWindowSeam.h"
+#include "services/seams/MainWindowSeam.h"
 
 #include <QStringList>
 

@@ -2,9 +2,9 @@
 // asks for, the package it writes and what it records or removes.
 
 #include "FakeWebService.h"
-#include "UpdateShared.h"
-#include "Upgrader.h"
-#include "dlManager.h"
+#include "platform/UpdateShared.h"
+#include "upgrader/Upgrader.h"
+#include "upgrader/dlManager.h"
 
 #include <QFile>
 #include <QSettings>

@@ -5,7 +5,7 @@
 // no player that another suite or the user runs is ever ended.
 
 #include "FakeWebService.h"
-#include "UpdateShared.h"
+#include "platform/UpdateShared.h"
 #include "kvrutil/BuiltInKey.h"
 #include "kvrutil/SimpleCrypt.h"
 

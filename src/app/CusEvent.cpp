@@ -1,5 +1,0 @@
-#include "app/CusEvent.h"
-
-CusEvent::CusEvent(int type) : QEvent(static_cast<QEvent::Type>(type)) {}
-
-CusEvent::~CusEvent() = default;

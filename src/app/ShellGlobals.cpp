@@ -1,3 +1,0 @@
-#include "app/ShellGlobals.h"
-
-int g_nPlayMode = 3;

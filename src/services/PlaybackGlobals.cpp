@@ -1,6 +1,0 @@
-#include "PlaybackGlobals.h"
-
-std::atomic<quint32> g_hStream{0};
-int g_nSongSourceKind = -1;
-bool g_bNetSongComplete = false;
-int g_nPlayingListId = 0;

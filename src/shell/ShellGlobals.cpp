@@ -1,0 +1,3 @@
+#include "shell/ShellGlobals.h"
+
+int g_nPlayMode = 3;

@@ -1,0 +1,59 @@
+#include "shell/VolumeSliderWgt.h"
+
+#include "shell/GlobalMainWgtUIRelated.h"
+#include "shell/SliderClick.h"
+#include "shell/kvrPopup.h"
+#include "shell/volButton.h"
+
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+// Above the volume button of the play panel, relative to the main window's corner.
+const QPoint kPlace(817, 565);
+} // namespace
+
+VolumeSliderWgt::VolumeSliderWgt(QWidget *parent) : QFrame(parent)
+{
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    auto *layout = new QVBoxLayout;
+    if (parent) {
+        m_pSlider = parent->findChild<SliderClick *>(QStringLiteral("volumeslider"));
+        if (m_pSlider)
+            layout->addWidget(m_pSlider);
+    }
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 5, 0, 5);
+    setLayout(layout);
+}
+
+VolumeSliderWgt::~VolumeSliderWgt() = default;
+
+void VolumeSliderWgt::showVolumeSliderWgt()
+{
+    const QPoint corner = parentWidget() ? parentWidget()->pos() : QPoint();
+    move(corner + kPlace);
+    if (m_bJustClosed) {
+        m_bJustClosed = false;
+        return;
+    }
+    kvrShowPopup(this, m_pSlider);
+}
+
+void VolumeSliderWgt::hideVolumeSliderWgt()
+{
+    if (g_pUIRelated &&
+        (kvrIsMouseOver(g_pUIRelated->m_pBtnUnmute) || kvrIsMouseOver(g_pUIRelated->m_pBtnMute)))
+        m_bJustClosed = true;
+    hide();
+}
+
+void VolumeSliderWgt::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(QRect(0, 0, 30, 101), QColor(0, 0, 0, 176));
+}
+
+void VolumeSliderWgt::focusOutEvent(QFocusEvent *) {}

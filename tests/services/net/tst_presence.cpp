@@ -1,0 +1,241 @@
+// Presence and service reports against the fake service: each report's key GET and then its POST
+// with the exact body, read back from the fake's request log; the live id, the playable states and
+// the radio channels; failures that drop a report without leaking its record.
+#include "FakeServiceHosts.h"
+#include "RecordingSeam.h"
+
+#include "services/core/Globals.h"
+#include "services/net/HttpObject.h"
+#include "services/net/PostLogObject.h"
+#include "services/net/ServiceUrl.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kMac = QStringLiteral("00-1A-2B-3C-4D-5E");
+const QString kSerial = QStringLiteral("SN-0001");
+const QByteArray kKey = "k3y0f7h3d4y"; // key.txt
+const QByteArray kTail = "&guid=k3y0f7h3d4y&sn=SN-0001";
+
+class PresenceSeam : public RecordingSeam
+{
+public:
+    QList<QList<FmChannelInfo>> channelRows;
+    void setRadioChannels(const QList<FmChannelInfo> &channels) override { channelRows << channels; }
+};
+
+} // namespace
+
+class TestPresence : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString service(const QString &path) const { return m_fake.baseUrl(FakeHost::Service) + path; }
+
+    // The requests to the presence address, oldest first, as "GET <target>" or "POST <body>".
+    QStringList presenceLog() const
+    {
+        QStringList lines;
+        for (const FakeRequest &request :
+             m_fake.requestsTo(FakeHost::Service, "/app/UserClientHandle.ashx")) {
+            if (request.method == "GET")
+                lines << "GET " + QString::fromUtf8(request.target);
+            else
+                lines << "POST " + QString::fromUtf8(request.body);
+        }
+        return lines;
+    }
+    QString keyGet() const
+    {
+        return "GET " + QUrl(m_seam.m_sKeyUrl).toString(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_fake.start());
+        useFakeService(m_fake);
+        g_setMainWindowSeam(&m_seam);
+        g_sLogDir = m_logs.path();
+        g_sUpdateIni = m_logs.filePath("update.ini");
+        m_seam.m_sSerial = kSerial;
+        m_seam.m_sMac = kMac;
+        m_seam.m_sKeyUrl =
+            ServiceUrl(g_endpoints().userClientHandle + "?mac=").value(kMac).add("&sn=", kSerial).toString() +
+            "&type=getkey";
+    }
+    void cleanupTestCase() { g_setMainWindowSeam(nullptr); }
+    void init()
+    {
+        m_fake.clearFaults();
+        m_fake.clearRequests();
+        m_seam.calls.clear();
+        m_seam.channelRows.clear();
+        m_poster = new PostLogObject(nullptr, g_endpoints().userClientHandle, QByteArray());
+        m_seam.m_pPostLogObj = m_poster;
+        m_presence = new HttpObject;
+        m_presence->setTransferTimeout(2000);
+    }
+    void cleanup()
+    {
+        delete m_presence;
+        m_presence = nullptr;
+        m_seam.m_pPostLogObj = nullptr;
+        delete m_poster;
+        m_poster = nullptr;
+    }
+
+    void eachReportIsAKeyThenItsPost()
+    {
+        // Start-up: the answer to the POST is the live id.
+        m_seam.m_sLiveId.clear();
+        const QByteArray startup =
+            "type=online&mac=" + kMac.toUtf8() + "&os=Linux x64&fromsouce=kvr&version=2.1.3&live=1";
+        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_GET_LIVE_KEY, 0, startup);
+        QTRY_COMPARE(m_seam.m_sLiveId, QStringLiteral("4242"));
+        QCOMPARE(presenceLog(), (QStringList{keyGet(), "POST " + QString::fromUtf8(startup + kTail)}));
+        QCOMPARE(m_fake.requests().last().header("Content-Type"),
+                 QByteArray("application/x-www-form-urlencoded"));
+
+        struct Report
+        {
+            int action;
+            QByteArray first;
+            QByteArray extra;
+        };
+        const QList<Report> reports = {
+            {ACTION_NEXT_LOGIN, "mac=" + kMac.toUtf8() + "&type=login&account=alice", ""},
+            {ACTION_NEXT_LOGOUT, "mac=" + kMac.toUtf8() + "&type=logout&account=alice", ""},
+            {ACTION_NEXT_LIVE, "mac=" + kMac.toUtf8() + "&type=online&live=2", "&id=4242"},
+            {ACTION_NEXT_LIVE, "mac=" + kMac.toUtf8() + "&type=online&live=0", "&id=4242"},
+        };
+        for (const Report &report : reports) {
+            m_fake.clearRequests();
+            m_presence->get(m_seam.m_sKeyUrl, report.action, HttpObject::newReport(report.first),
+                            QByteArray());
+            QTRY_COMPARE(presenceLog().size(), 2);
+            QCOMPARE(presenceLog(), (QStringList{keyGet(), "POST " + QString::fromUtf8(report.first + kTail +
+                                                                                       report.extra)}));
+        }
+        // The offline report's answer is what quitting waits for.
+        QTRY_VERIFY(m_poster->isQuitDone());
+
+        // The update report goes through this object's own POST, with the MAC.
+        m_fake.clearRequests();
+        const QByteArray update = "fromsouce=kvr&oldversion=2.1.3&newversion=2.1.4&state=0&nowversion=2.1.3&"
+                                  "resion=UserCancle&type=update";
+        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, update);
+        QTRY_COMPARE(presenceLog().size(), 2);
+        QCOMPARE(presenceLog().last(), "POST " + QString::fromUtf8(update + kTail + "&mac=" + kMac.toUtf8()));
+    }
+
+    void aHeartbeatBeforeTheLiveIdHasAnEmptyId()
+    {
+        m_seam.m_sLiveId.clear();
+        const QByteArray first = "mac=" + kMac.toUtf8() + "&type=online&live=2";
+        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LIVE, HttpObject::newReport(first), QByteArray());
+        QTRY_COMPARE(presenceLog().size(), 2);
+        QVERIFY(presenceLog().last().endsWith("&id="));
+    }
+
+    void aLogUploadMarksItsFile()
+    {
+        const QString log = m_logs.filePath("20150301.log");
+        QSettings(log, QSettings::IniFormat).setValue("YiChang1", "x");
+        const QByteArray first = "mac=" + kMac.toUtf8() + "&type=log&fileName=20150301.log&str=abc";
+        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOG, HttpObject::newLogUpload(first, log),
+                        QByteArray());
+        QTRY_COMPARE(QSettings(log, QSettings::IniFormat).value("SubmitYN").toString(), QStringLiteral("1"));
+        QCOMPARE(presenceLog(), (QStringList{keyGet(), "POST " + QString::fromUtf8(first + kTail)}));
+    }
+
+    void aFailedKeyDropsTheReport()
+    {
+        // Records are freed on this path (the sanitizer's leak check watches).
+        m_fake.setFault(FakeHost::Service, "/app/UserClientHandle.ashx", FakeFault::errorStatus(500));
+        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOGIN, HttpObject::newReport("a=1"), QByteArray());
+        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOG, HttpObject::newLogUpload("b=2", "x.log"),
+                        QByteArray());
+        QFile(g_sUpdateIni).open(QIODevice::WriteOnly);
+        QVERIFY(QFile::exists(g_sUpdateIni));
+        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
+        QTRY_VERIFY(!QFile::exists(g_sUpdateIni));
+        QTRY_COMPARE(m_fake.requestCount(), 3);
+        QTest::qWait(100);
+        for (const QString &line : presenceLog())
+            QVERIFY(line.startsWith("GET "));
+
+        // Requests still out when the object goes free their records too.
+        m_fake.setFault(FakeHost::Service, "/app/UserClientHandle.ashx", FakeFault::stall());
+        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOGOUT, HttpObject::newReport("d=4"), QByteArray());
+        QVERIFY(m_fake.waitForRequests(4));
+        delete m_presence;
+        m_presence = nullptr;
+    }
+
+    void playableStates_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QStringList>("states");
+        QTest::newRow("a list") << QByteArray("1,2,3") << QStringList{"1", "2", "3"};
+        QTest::newRow("an empty item") << QByteArray("1,,2\r\n") << QStringList{"1", "2"};
+        QTest::newRow("blanks leave the list") << QByteArray("   ") << QStringList{"old"};
+    }
+    void playableStates()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QStringList, states);
+        m_seam.m_slPlayableStates = QStringList{"old"};
+        m_fake.setAnswer(FakeHost::Service, "/do/apiHandler.ashx?t=getqinquan", FakeAnswer::text(answer));
+        m_presence->get(g_endpoints().playStates, ACTION_GET_PLAY_STATES, 0, QByteArray());
+        QVERIFY(m_fake.waitForRequests(1));
+        QTRY_COMPARE(m_seam.m_slPlayableStates, states);
+        QCOMPARE(m_fake.requests().first().target, QByteArray("/do/apiHandler.ashx?t=getqinquan"));
+    }
+
+    void theRadioChannelsArrive()
+    {
+        m_presence->get(g_endpoints().fmClasses, ACTION_GET_FM_INFO_LIST, 0, QByteArray());
+        QTRY_COMPARE(m_seam.channelRows.size(), 1);
+        QCOMPARE(m_fake.requests().first().target, QByteArray("/do/apihandler.ashx?t=GetFMClass"));
+        const QList<FmChannelInfo> channels = m_seam.channelRows.first();
+        QCOMPARE(channels.size(), 3);
+        QCOMPARE(channels.at(0).name, QStringLiteral("流行"));
+        QCOMPARE(channels.at(0).url, service("/fm/1.html"));
+        QCOMPARE(channels.at(2).url, service("/fm/3.html"));
+
+        // A list that is no XML builds no row.
+        m_fake.setAnswer(FakeHost::Service, "/do/apihandler.ashx?t=GetFMClass",
+                         FakeAnswer::text("<kvr><fm>"));
+        m_presence->get(g_endpoints().fmClasses, ACTION_GET_FM_INFO_LIST, 0, QByteArray());
+        QVERIFY(m_fake.waitForRequests(2));
+        QTest::qWait(200);
+        QCOMPARE(m_seam.channelRows.size(), 1);
+    }
+
+    void actionsOutsideTheRangeDoNothing()
+    {
+        m_presence->get(m_seam.m_sKeyUrl, 109, 0, "x=1");
+        m_presence->get(m_seam.m_sKeyUrl, 118, 0, "x=1");
+        m_presence->post(g_endpoints().userClientHandle, 118, 0, "x=1");
+        QVERIFY(m_fake.waitForRequests(3));
+        QTest::qWait(200);
+        QCOMPARE(m_fake.requestCount(), 3);
+        QCOMPARE(m_seam.calls, QStringList());
+    }
+
+private:
+    FakeWebService m_fake;
+    PresenceSeam m_seam;
+    QTemporaryDir m_logs;
+    PostLogObject *m_poster = nullptr;
+    HttpObject *m_presence = nullptr;
+};
+
+QTEST_MAIN(TestPresence)
+#include "tst_presence.moc"
