@@ -13,14 +13,14 @@
 #include "FakeServiceHosts.h"
 
 #include "audio/kvraudio.h"
-#include "services/seams/FolderSeam.h"
 #include "services/core/Globals.h"
-#include "services/seams/MainWindowSeam.h"
+#include "services/net/httpRequestHandler.h"
 #include "services/playback/PlaybackGlobals.h"
 #include "services/playback/PlaybackRoutes.h"
 #include "services/playback/SongCachePaths.h"
-#include "services/net/httpRequestHandler.h"
 #include "services/playback/songplayHandler.h"
+#include "services/seams/FolderSeam.h"
+#include "services/seams/MainWindowSeam.h"
 
 #include <QCoreApplication>
 #include <QDir>

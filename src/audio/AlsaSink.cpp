@@ -26,7 +26,12 @@ std::unique_ptr<AlsaSink> AlsaSink::open(const std::string &device, int rate)
     return std::unique_ptr<AlsaSink>(new AlsaSink(pcm, rate, period));
 }
 
-AlsaSink::AlsaSink(snd_pcm_t *pcm, int rate, int period) : m_pcm(pcm), m_rate(rate), m_period(period) {}
+AlsaSink::AlsaSink(snd_pcm_t *pcm, int rate, int period)
+    : m_pcm(pcm)
+    , m_rate(rate)
+    , m_period(period)
+{
+}
 
 AlsaSink::~AlsaSink()
 {

@@ -40,7 +40,10 @@ AVChannelLayout layoutOf(const AVChannelLayout &layout)
 
 } // namespace
 
-AudioDecoder::AudioDecoder(ByteSource &source) : m_source(source) {}
+AudioDecoder::AudioDecoder(ByteSource &source)
+    : m_source(source)
+{
+}
 
 AudioDecoder::~AudioDecoder()
 {

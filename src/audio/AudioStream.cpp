@@ -18,8 +18,10 @@ constexpr int kChunkFrames = 4096;
 
 AudioStream::AudioStream(DWORD handle, bool decodeOnly, std::shared_ptr<OutputMixer> mixer,
                          std::shared_ptr<SyncDispatcher> dispatcher)
-    : m_handle(handle), m_decodeOnly(decodeOnly), m_mixer(std::move(mixer)),
-      m_dispatcher(std::move(dispatcher))
+    : m_handle(handle)
+    , m_decodeOnly(decodeOnly)
+    , m_mixer(std::move(mixer))
+    , m_dispatcher(std::move(dispatcher))
 {
     m_deviceRate = m_mixer->rate();
 }

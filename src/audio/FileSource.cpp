@@ -21,7 +21,11 @@ std::unique_ptr<FileSource> FileSource::open(const std::string &path)
     return std::unique_ptr<FileSource>(new FileSource(fd, st.st_size));
 }
 
-FileSource::FileSource(int fd, int64_t size) : m_fd(fd), m_size(size) {}
+FileSource::FileSource(int fd, int64_t size)
+    : m_fd(fd)
+    , m_size(size)
+{
+}
 
 FileSource::~FileSource()
 {

@@ -68,7 +68,10 @@ int errorFromCurl(CURLcode code)
 
 } // namespace
 
-NetSource::NetSource(Options options) : m_options(std::move(options)) {}
+NetSource::NetSource(Options options)
+    : m_options(std::move(options))
+{
+}
 
 NetSource::~NetSource()
 {

@@ -15,7 +15,10 @@ constexpr auto kReopenInterval = std::chrono::seconds(2);
 
 OutputMixer::OutputMixer(std::unique_ptr<OutputSink> sink, SinkFactory reopen,
                          const std::atomic<int> &globalVolume)
-    : m_rate(sink->rate()), m_globalVolume(globalVolume), m_reopen(std::move(reopen)), m_sink(std::move(sink))
+    : m_rate(sink->rate())
+    , m_globalVolume(globalVolume)
+    , m_reopen(std::move(reopen))
+    , m_sink(std::move(sink))
 {
 }
 

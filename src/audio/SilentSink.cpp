@@ -6,7 +6,9 @@
 namespace kvraudio {
 
 SilentSink::SilentSink(int rate, int periodFrames)
-    : m_rate(rate), m_period(periodFrames), m_baseTime(Clock::now())
+    : m_rate(rate)
+    , m_period(periodFrames)
+    , m_baseTime(Clock::now())
 {
 }
 

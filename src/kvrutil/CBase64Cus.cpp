@@ -114,8 +114,8 @@ bool CBase64Cus::Base64CustomEn()
     for (char &c : data)
         c = char(static_cast<unsigned char>(c) ^ k);
 
-    unsigned char *coded = encode(reinterpret_cast<const unsigned char *>(data.constData()),
-                                  int(data.size()));
+    unsigned char *coded =
+        encode(reinterpret_cast<const unsigned char *>(data.constData()), int(data.size()));
     if (!coded) {
         qDebug("base64 encode wrong");
         return false;

@@ -27,7 +27,8 @@ QStringList audioMimeTypes()
     QStringList result;
     for (const char *ext : kExtensions) {
         const QString name =
-            db.mimeTypeForFile(QStringLiteral("a.") + QLatin1String(ext), QMimeDatabase::MatchExtension).name();
+            db.mimeTypeForFile(QStringLiteral("a.") + QLatin1String(ext), QMimeDatabase::MatchExtension)
+                .name();
         if (!name.isEmpty() && name != QLatin1String("application/octet-stream") && !result.contains(name))
             result.append(name);
     }
@@ -56,7 +57,8 @@ public:
     QString value(const char *group, const QString &key) const
     {
         const int line = find(group, key);
-        return line < 0 ? QString() : m_lines.at(line).mid(m_lines.at(line).indexOf(QLatin1Char('=')) + 1).trimmed();
+        return line < 0 ? QString()
+                        : m_lines.at(line).mid(m_lines.at(line).indexOf(QLatin1Char('=')) + 1).trimmed();
     }
 
     void setValue(const char *group, const QString &key, const QString &value)

@@ -72,8 +72,8 @@ QRegion g_getRoundedRect(const QRect &rect, int radius)
     region += QRegion(QRect(rect.topLeft(), corner), QRegion::Ellipse);
     region += QRegion(QRect(QPoint(rect.right() - 2 * r + 1, rect.top()), corner), QRegion::Ellipse);
     region += QRegion(QRect(QPoint(rect.left(), rect.bottom() - 2 * r + 1), corner), QRegion::Ellipse);
-    region += QRegion(QRect(QPoint(rect.right() - 2 * r + 1, rect.bottom() - 2 * r + 1), corner),
-                      QRegion::Ellipse);
+    region +=
+        QRegion(QRect(QPoint(rect.right() - 2 * r + 1, rect.bottom() - 2 * r + 1), corner), QRegion::Ellipse);
     return region;
 }
 

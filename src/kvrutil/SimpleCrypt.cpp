@@ -13,7 +13,8 @@
 namespace {
 
 constexpr char kVersion = 0x03;
-enum CryptFlag : char {
+enum CryptFlag : char
+{
     CryptFlagNone = 0,
     CryptFlagCompression = 0x01,
     CryptFlagChecksum = 0x02,
@@ -24,8 +25,8 @@ enum CryptFlag : char {
 // of shared state, as the old seeded global generator was not.
 quint8 leadByte()
 {
-    thread_local QRandomGenerator generator(quint32(QDateTime::currentMSecsSinceEpoch() & 0xFFFF)
-                                            ^ quint32(quintptr(&generator)));
+    thread_local QRandomGenerator generator(quint32(QDateTime::currentMSecsSinceEpoch() & 0xFFFF) ^
+                                            quint32(quintptr(&generator)));
     return quint8(generator.generate() & 0xFF);
 }
 

@@ -20,17 +20,20 @@ class KVRUTIL_EXPORT SimpleCrypt
 {
 public:
     // Fixed underlying types: modes outside the named values are legal and act as documented.
-    enum CompressionMode : int {
+    enum CompressionMode : int
+    {
         CompressionAuto = 0,
         CompressionAlways = 1,
         CompressionNever = 2
     };
-    enum IntegrityProtectionMode : int {
+    enum IntegrityProtectionMode : int
+    {
         ProtectionNone = 0,
         ProtectionChecksum = 1,
         ProtectionHash = 2
     };
-    enum Error {
+    enum Error
+    {
         ErrorNoError = 0,
         ErrorNoKeySet = 1,
         ErrorUnknownVersion = 2,

@@ -1,5 +1,8 @@
 #include "shell/CusEvent.h"
 
-CusEvent::CusEvent(int type) : QEvent(static_cast<QEvent::Type>(type)) {}
+CusEvent::CusEvent(int type)
+    : QEvent(static_cast<QEvent::Type>(type))
+{
+}
 
 CusEvent::~CusEvent() = default;

@@ -2,7 +2,10 @@
 
 GlobalMainWgtUIRelated *g_pUIRelated = nullptr;
 
-GlobalMainWgtUIRelated::GlobalMainWgtUIRelated(QObject *parent) : QObject(parent) {}
+GlobalMainWgtUIRelated::GlobalMainWgtUIRelated(QObject *parent)
+    : QObject(parent)
+{
+}
 
 GlobalMainWgtUIRelated::~GlobalMainWgtUIRelated() = default;
 

@@ -30,7 +30,9 @@ QAbstractButton *findLibraryButton(QWidget *from)
 }
 } // namespace
 
-ListEmptyForm::ListEmptyForm(QWidget *parent) : QWidget(parent), ui(new Ui::ListEmptyForm)
+ListEmptyForm::ListEmptyForm(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::ListEmptyForm)
 {
     ui->setupUi(this);
     ui->label->setPixmap(kvrPixmap(QStringLiteral(":/rs/kongkong.png")));

@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <QStaticText>
 
-MyPushButton::MyPushButton(QWidget *parent, bool rightLine) : QPushButton(parent), m_bRightLine(rightLine)
+MyPushButton::MyPushButton(QWidget *parent, bool rightLine)
+    : QPushButton(parent)
+    , m_bRightLine(rightLine)
 {
     QFont bold = font();
     bold.setWeight(QFont::Bold);

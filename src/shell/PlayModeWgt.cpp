@@ -24,7 +24,8 @@ QToolButton *makeModeButton(QWidget *parent, const QString &text, const QString 
 }
 } // namespace
 
-PlayModeWgt::PlayModeWgt(QWidget *parent) : QFrame(parent)
+PlayModeWgt::PlayModeWgt(QWidget *parent)
+    : QFrame(parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);

@@ -2,7 +2,10 @@
 
 #include <QMouseEvent>
 
-SliderClick::SliderClick(QWidget *parent) : QSlider(parent) {}
+SliderClick::SliderClick(QWidget *parent)
+    : QSlider(parent)
+{
+}
 
 SliderClick::~SliderClick() = default;
 

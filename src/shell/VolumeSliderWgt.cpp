@@ -13,7 +13,8 @@ namespace {
 const QPoint kPlace(817, 565);
 } // namespace
 
-VolumeSliderWgt::VolumeSliderWgt(QWidget *parent) : QFrame(parent)
+VolumeSliderWgt::VolumeSliderWgt(QWidget *parent)
+    : QFrame(parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);

@@ -9,7 +9,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-kvrDlgQuitHint::kvrDlgQuitHint(QWidget *parent) : kvrShadowDlg(parent)
+kvrDlgQuitHint::kvrDlgQuitHint(QWidget *parent)
+    : kvrShadowDlg(parent)
 {
     auto *titleBar = new kvrTitleBar;
     connect(titleBar->m_pBtnClose, &QToolButton::clicked, this, &QDialog::reject);

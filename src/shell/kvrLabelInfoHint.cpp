@@ -18,7 +18,8 @@ constexpr int kPadding = 45;
 constexpr int kBelowCentre = 240;
 } // namespace
 
-kvrLabelInfoHint::kvrLabelInfoHint(QWidget *parent) : QLabel(parent)
+kvrLabelInfoHint::kvrLabelInfoHint(QWidget *parent)
+    : QLabel(parent)
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);

@@ -18,7 +18,8 @@ constexpr int kFadeMs = 600;
 } // namespace
 
 kvrMessageBox::kvrMessageBox(QWidget *parent, QString title, QString text, int type)
-    : kvrShadowDlg(parent), m_nType(type)
+    : kvrShadowDlg(parent)
+    , m_nType(type)
 {
     if (title.isEmpty())
         title = tr("提示");

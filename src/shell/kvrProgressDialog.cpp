@@ -2,7 +2,10 @@
 
 #include <QKeyEvent>
 
-kvrProgressDialog::kvrProgressDialog(QWidget *parent) : QProgressDialog(parent) {}
+kvrProgressDialog::kvrProgressDialog(QWidget *parent)
+    : QProgressDialog(parent)
+{
+}
 
 kvrProgressDialog::~kvrProgressDialog() = default;
 

@@ -11,7 +11,8 @@ namespace {
 constexpr int kShadow = 16;
 } // namespace
 
-kvrShadowDlg::kvrShadowDlg(QWidget *parent) : QDialog(parent)
+kvrShadowDlg::kvrShadowDlg(QWidget *parent)
+    : QDialog(parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
 }

@@ -1,8 +1,8 @@
 #include "shell/kvrSlideProg.h"
 
+#include "services/core/ProgramHelpers.h"
 #include "shell/kvrPixmap.h"
 #include "shell/kvrShellState.h"
-#include "services/core/ProgramHelpers.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -34,7 +34,8 @@ QColor colourFromStyleValue(const QString &value)
 }
 } // namespace
 
-kvrSlideProg::kvrSlideProg(QWidget *parent) : QProgressBar(parent)
+kvrSlideProg::kvrSlideProg(QWidget *parent)
+    : QProgressBar(parent)
 {
     // A window of its own so it can follow the cursor outside the bar; the bar deletes it.
     m_pTip = new QLabel;

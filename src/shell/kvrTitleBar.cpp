@@ -11,7 +11,8 @@ namespace {
 const QPoint kShadowOffset(16, 16);
 } // namespace
 
-kvrTitleBar::kvrTitleBar(QWidget *parent) : QFrame(parent)
+kvrTitleBar::kvrTitleBar(QWidget *parent)
+    : QFrame(parent)
 {
     m_pBtnClose = new QToolButton(this);
     m_pBtnClose->setObjectName(QStringLiteral("kvrTitleBar_btnclose"));

@@ -1,6 +1,9 @@
 #include "shell/volButton.h"
 
-volButton::volButton(QWidget *parent) : QToolButton(parent) {}
+volButton::volButton(QWidget *parent)
+    : QToolButton(parent)
+{
+}
 
 volButton::~volButton() = default;
 

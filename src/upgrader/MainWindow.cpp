@@ -3,7 +3,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_pLabel(new QLabel(this))
+MainWindow::MainWindow(QWidget *parent)
+    : QWidget(parent)
+    , m_pLabel(new QLabel(this))
 {
     m_pLabel->setText(tr("<p style='border: 1px solid black; font-size:14px'><span "
                          "style='color:green;'>检测到新版本，正在更新，请稍后...</span></p>"));

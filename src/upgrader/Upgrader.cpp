@@ -1,7 +1,7 @@
 #include "upgrader/Upgrader.h"
 
-#include "upgrader/UpgraderLog.h"
 #include "kvrutil/kvrutil.h"
+#include "upgrader/UpgraderLog.h"
 
 #include <QCoreApplication>
 #include <QList>

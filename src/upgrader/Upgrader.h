@@ -30,7 +30,6 @@ inline constexpr char16_t kPlayerExecutableName[] = u"VyoPlayer";
 // they never end a player they did not start.
 QString playerExecutableName();
 
-
 // Ends the player (`exeName`, the current user's first process of that name) and starts the
 // installer detached, with no arguments, in `workingDir`. 0 when the installer was started;
 // -1 when the player could not be ended (the installer is then not started) or the installer

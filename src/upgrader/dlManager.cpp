@@ -13,7 +13,10 @@
 
 using namespace kvrupdate;
 
-dlManager::dlManager(QObject *parent) : QObject(parent) {}
+dlManager::dlManager(QObject *parent)
+    : QObject(parent)
+{
+}
 
 dlManager::~dlManager()
 {

@@ -14,7 +14,11 @@ constexpr int kTransferTimeoutMs = 60000;
 
 } // namespace
 
-download::download(QObject *parent, int index) : QObject(parent), m_nIndex(index) {}
+download::download(QObject *parent, int index)
+    : QObject(parent)
+    , m_nIndex(index)
+{
+}
 
 void download::startDownload(const QUrl &url, QFile *file, qint64 start, qint64 end, qint64 maxBytes)
 {

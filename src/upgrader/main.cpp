@@ -1,13 +1,13 @@
 // The self-update program. Each run either installs a package that an earlier run downloaded
 // completely, or asks the update service for a newer version and downloads it for the next run.
 
-#include "upgrader/MainWindow.h"
+#include "kvrutil/BuiltInKey.h"
+#include "kvrutil/SimpleCrypt.h"
 #include "platform/UpdateShared.h"
+#include "upgrader/MainWindow.h"
 #include "upgrader/Upgrader.h"
 #include "upgrader/UpgraderLog.h"
 #include "upgrader/dlManager.h"
-#include "kvrutil/BuiltInKey.h"
-#include "kvrutil/SimpleCrypt.h"
 
 #include <QApplication>
 #include <QDate>

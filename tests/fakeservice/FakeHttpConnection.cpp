@@ -79,7 +79,10 @@ QByteArray fakeHttpResponse(int status, const QByteArray &contentType, const QBy
 
 FakeHttpConnection::FakeHttpConnection(QTcpSocket *socket, FakeHost host, FakeServiceState *state,
                                        QObject *parent)
-    : QObject(parent), m_socket(socket), m_host(host), m_state(state)
+    : QObject(parent)
+    , m_socket(socket)
+    , m_host(host)
+    , m_state(state)
 {
     m_socket->setParent(this);
     connect(m_socket, &QTcpSocket::readyRead, this, &FakeHttpConnection::onReadyRead);

@@ -6,7 +6,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-FakeHttpServer::FakeHttpServer(FakeServiceState *state) : m_state(state) {}
+FakeHttpServer::FakeHttpServer(FakeServiceState *state)
+    : m_state(state)
+{
+}
 
 bool FakeHttpServer::listenAll()
 {

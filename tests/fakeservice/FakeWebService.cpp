@@ -40,7 +40,8 @@ void runOn(QObject *context, const std::function<void()> &work)
 } // namespace
 
 FakeWebService::FakeWebService(QObject *parent)
-    : QObject(parent), m_state(std::make_unique<FakeServiceState>())
+    : QObject(parent)
+    , m_state(std::make_unique<FakeServiceState>())
 {
 }
 

@@ -32,13 +32,15 @@ void TestBase64Cus::encodeMatchesStandardBase64()
 {
     QFETCH(QByteArray, data);
     CBase64Cus codec;
-    unsigned char *coded = codec.encode(reinterpret_cast<const unsigned char *>(data.constData()), int(data.size()));
+    unsigned char *coded =
+        codec.encode(reinterpret_cast<const unsigned char *>(data.constData()), int(data.size()));
     QVERIFY(coded);
     const QByteArray text(reinterpret_cast<const char *>(coded));
     std::free(coded);
     QCOMPARE(text, data.toBase64());
 
-    unsigned char *decoded = codec.decode(reinterpret_cast<const unsigned char *>(text.constData()), int(text.size()));
+    unsigned char *decoded =
+        codec.decode(reinterpret_cast<const unsigned char *>(text.constData()), int(text.size()));
     QVERIFY(decoded);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(decoded), data.size()), data);
     // The buffer holds length * 3 / 4 bytes and a zero; padding decodes as zero bytes.
@@ -103,10 +105,13 @@ void TestBase64Cus::customFailures()
     QVERIFY(!codec.Base64CustomEn());
     QCOMPARE(codec.m_sCoded, QStringLiteral("YWJj"));
 
-    const struct {
+    const struct
+    {
         const char *coded;
         const char *message;
-    } cases[] = {{"", "base64 decode wrong"}, {"YWJjY", "string isn't base64 encoded"}, {"YW*j", "base64 decode wrong"}};
+    } cases[] = {{"", "base64 decode wrong"},
+                 {"YWJjY", "string isn't base64 encoded"},
+                 {"YW*j", "base64 decode wrong"}};
     for (const auto &c : cases) {
         codec.m_sCoded = QString::fromLatin1(c.coded);
         codec.m_sPlain = QStringLiteral("kept");

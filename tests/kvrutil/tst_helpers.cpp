@@ -14,7 +14,8 @@ namespace {
 
 QString mimeAppsPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/mimeapps.list");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/mimeapps.list");
 }
 
 QString readMimeApps()
@@ -38,7 +39,9 @@ QString defaultFor(const QString &mime)
 
 QString mimeOf(const char *ext)
 {
-    return QMimeDatabase().mimeTypeForFile(QStringLiteral("a.") + QLatin1String(ext), QMimeDatabase::MatchExtension).name();
+    return QMimeDatabase()
+        .mimeTypeForFile(QStringLiteral("a.") + QLatin1String(ext), QMimeDatabase::MatchExtension)
+        .name();
 }
 
 } // namespace
@@ -72,7 +75,8 @@ void TestHelpers::fileAssociationSetTwiceAndRestored()
     {
         QFile f(mimeAppsPath());
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[Default Applications]\n" + mimeOf("mp3").toUtf8() + "=oldplayer.desktop\n"
+        f.write("[Default Applications]\n" + mimeOf("mp3").toUtf8() +
+                "=oldplayer.desktop\n"
                 "text/plain=editor.desktop\n\n[Removed Associations]\nimage/png=viewer.desktop\n");
     }
     const QString exe = QStringLiteral("/opt/澜韵 player/VyoPlayer");
@@ -85,8 +89,8 @@ void TestHelpers::fileAssociationSetTwiceAndRestored()
     QVERIFY(readMimeApps().contains(QLatin1String("text/plain=editor.desktop")));
     QVERIFY(readMimeApps().contains(QLatin1String("image/png=viewer.desktop")));
 
-    QFile desktop(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)
-                  + QStringLiteral("/kvr-vyoplayer.desktop"));
+    QFile desktop(QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation) +
+                  QStringLiteral("/kvr-vyoplayer.desktop"));
     QVERIFY(desktop.open(QIODevice::ReadOnly));
     const QString entry = QString::fromUtf8(desktop.readAll());
     QVERIFY2(entry.contains(QStringLiteral("Exec=\"/opt/澜韵 player/VyoPlayer\" %f")), qPrintable(entry));
@@ -105,7 +109,8 @@ void TestHelpers::fileAssociationRestoreWithoutPrevious()
     g_setFileAssoc(true, QStringLiteral("/usr/bin/VyoPlayer"));
     // The user picks another player afterwards: switching ours off must leave that choice.
     QString text = readMimeApps();
-    text.replace(mimeOf("wav") + QStringLiteral("=kvr-vyoplayer.desktop"), mimeOf("wav") + QStringLiteral("=other.desktop"));
+    text.replace(mimeOf("wav") + QStringLiteral("=kvr-vyoplayer.desktop"),
+                 mimeOf("wav") + QStringLiteral("=other.desktop"));
     QFile f(mimeAppsPath());
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(text.toUtf8());

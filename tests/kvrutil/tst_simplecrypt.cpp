@@ -151,8 +151,9 @@ void TestSimpleCrypt::producedCipherTakesApart()
     }
     if (expectedFlags & 0x01) {
         // qCompress's form: the uncompressed length, big-endian, then a zlib stream.
-        const quint32 length = (quint32(quint8(payload.at(0))) << 24) | (quint32(quint8(payload.at(1))) << 16)
-                               | (quint32(quint8(payload.at(2))) << 8) | quint8(payload.at(3));
+        const quint32 length = (quint32(quint8(payload.at(0))) << 24) |
+                               (quint32(quint8(payload.at(1))) << 16) |
+                               (quint32(quint8(payload.at(2))) << 8) | quint8(payload.at(3));
         QCOMPARE(length, quint32(plain.size()));
         QCOMPARE(quint8(payload.at(4)), quint8(0x78)); // zlib header
         payload = qUncompress(payload);
@@ -205,7 +206,8 @@ void TestSimpleCrypt::failures()
     for (int i = 3; i < good.size(); ++i) {
         QByteArray flipped = good;
         flipped[i] = char(flipped.at(i) ^ 0x20);
-        if (crypt.decryptToByteArray(flipped).isEmpty() && crypt.lastError() == SimpleCrypt::ErrorIntegrityFailed)
+        if (crypt.decryptToByteArray(flipped).isEmpty() &&
+            crypt.lastError() == SimpleCrypt::ErrorIntegrityFailed)
             ++caught;
     }
     QVERIFY2(caught >= good.size() - 4, "a flipped body byte must fail the checksum");

@@ -9,12 +9,12 @@
 
 #include "audio/kvraudio.h"
 #include "services/core/LocalSongInfo.h"
-#include "services/seams/LyricDisplaySeam.h"
-#include "services/seams/PlayListSeam.h"
+#include "services/core/SongFileInfo.h"
 #include "services/playback/PlaybackGlobals.h"
 #include "services/playback/RadioPlayHandler.h"
-#include "services/core/SongFileInfo.h"
 #include "services/playback/songplayHandler.h"
+#include "services/seams/LyricDisplaySeam.h"
+#include "services/seams/PlayListSeam.h"
 
 #include <QFile>
 #include <QList>
@@ -299,7 +299,8 @@ public:
 class DownloadWatch : public QObject
 {
 public:
-    explicit DownloadWatch(MainWindowSeam *seam) : m_seam(seam)
+    explicit DownloadWatch(MainWindowSeam *seam)
+        : m_seam(seam)
     {
         connect(&m_timer, &QTimer::timeout, this, [this]() { tick(); });
         m_timer.start(50);
@@ -358,11 +359,11 @@ inline spis networkRow(quint32 id, const QString &artist, const QString &title,
 // The playback road assembled as the main window assembles it, with the stand-ins above: one
 // instance per test function.
 #include "FakeServiceHosts.h"
-#include "services/seams/FolderSeam.h"
 #include "services/core/Globals.h"
+#include "services/net/httpRequestHandler.h"
 #include "services/playback/PlaybackRoutes.h"
 #include "services/playback/SongInfoAnswer.h"
-#include "services/net/httpRequestHandler.h"
+#include "services/seams/FolderSeam.h"
 
 #include <QDir>
 

@@ -1,6 +1,7 @@
 // The toast, the seek bar, the click-to-jump slider, the volume and play-mode pop-ups, the column
 // header button, the empty-list form, the UI-relations object and the custom events.
 
+#include "services/core/Globals.h"
 #include "shell/CusEvent.h"
 #include "shell/GlobalMainWgtUIRelated.h"
 #include "shell/ListEmptyForm.h"
@@ -13,7 +14,6 @@
 #include "shell/kvrShellState.h"
 #include "shell/kvrSlideProg.h"
 #include "shell/volButton.h"
-#include "services/core/Globals.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 // The embedded pictures and translation, and the installation files the build puts beside the
 // programs: the enciphered style sheet with its variable section, the settings files and skins.
 
-#include "shell/kvrPixmap.h"
 #include "kvrutil/SimpleCrypt.h"
+#include "shell/kvrPixmap.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,6 +3,8 @@
 // their look can be checked by eye. Run with QT_SCALE_FACTOR=2 for the 2x screen version
 // (<build>/screenshots/2x).
 
+#include "kvrutil/SimpleCrypt.h"
+#include "services/core/Globals.h"
 #include "shell/GlobalMainWgtUIRelated.h"
 #include "shell/PlayModeWgt.h"
 #include "shell/SliderClick.h"
@@ -14,8 +16,6 @@
 #include "shell/kvrShellState.h"
 #include "shell/kvrSlideProg.h"
 #include "shell/volButton.h"
-#include "kvrutil/SimpleCrypt.h"
-#include "services/core/Globals.h"
 
 #include <QApplication>
 #include <QCheckBox>

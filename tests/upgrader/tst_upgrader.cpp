@@ -5,9 +5,9 @@
 // no player that another suite or the user runs is ever ended.
 
 #include "FakeWebService.h"
-#include "platform/UpdateShared.h"
 #include "kvrutil/BuiltInKey.h"
 #include "kvrutil/SimpleCrypt.h"
+#include "platform/UpdateShared.h"
 
 #include <QDate>
 #include <QFile>

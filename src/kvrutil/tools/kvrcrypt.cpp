@@ -59,7 +59,8 @@ int main(int argc, char **argv)
         result = crypt.encryptToByteArray(data).toBase64();
     } else if (mode == "decrypt") {
         result = crypt.decryptToByteArray(QByteArray::fromBase64(data.trimmed()));
-        if (crypt.lastError() != SimpleCrypt::ErrorNoError || (result.isEmpty() && !data.trimmed().isEmpty())) {
+        if (crypt.lastError() != SimpleCrypt::ErrorNoError ||
+            (result.isEmpty() && !data.trimmed().isEmpty())) {
             std::fprintf(stderr, "kvrcrypt: %s is not a cipher text of the built-in key\n", argv[2]);
             return 1;
         }

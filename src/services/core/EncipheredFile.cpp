@@ -82,7 +82,8 @@ namespace {
 QDomDocument newXmlDocument(const QString &rootName, const QString &childName)
 {
     QDomDocument doc;
-    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\"")));
+    doc.appendChild(
+        doc.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\"")));
     QDomElement root = doc.createElement(rootName);
     doc.appendChild(root);
     root.appendChild(doc.createElement(childName));

@@ -2,7 +2,11 @@
 
 #include <QSettings>
 
-MyIni::MyIni(QObject *parent, const QString &path) : QObject(parent), m_sPath(path) {}
+MyIni::MyIni(QObject *parent, const QString &path)
+    : QObject(parent)
+    , m_sPath(path)
+{
+}
 
 void MyIni::setValue(const QString &key, const QString &value)
 {

@@ -1,9 +1,9 @@
 #include "services/core/ProgramHelpers.h"
 
 #include "services/core/Globals.h"
-#include "services/seams/MainWindowSeam.h"
-#include "services/net/ServiceEndpoints.h"
 #include "services/core/SettingsKeys.h"
+#include "services/net/ServiceEndpoints.h"
+#include "services/seams/MainWindowSeam.h"
 
 #include <QEventLoop>
 #include <QRegularExpression>

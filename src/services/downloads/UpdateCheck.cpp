@@ -1,11 +1,11 @@
 #include "services/downloads/UpdateCheck.h"
 
+#include "platform/UpdateShared.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
-#include "services/seams/MainWindowSeam.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/net/ServiceEndpoints.h"
-#include "platform/UpdateShared.h"
+#include "services/seams/MainWindowSeam.h"
 
 #include <QDate>
 #include <QDebug>

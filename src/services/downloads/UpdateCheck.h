@@ -49,6 +49,5 @@ void g_setUpdateDialogSeam(UpdateDialogSeam *seam);
 // time-out ends in the failure path.
 void g_checkUpdateManually(bool bAuto);
 
-
 // Test seam and tuning: how long the check waits for the server (ms).
 void g_setUpdateCheckTimeout(int ms);

@@ -1,9 +1,9 @@
 #include "services/downloads/dlManager.h"
 
+#include "platform/UpdateShared.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
 #include "services/downloads/download.h"
-#include "platform/UpdateShared.h"
 
 #include <QDate>
 #include <QDebug>
@@ -13,7 +13,11 @@
 
 using namespace kvrupdate;
 
-dlManager::dlManager(QObject *parent) : QObject(parent), m_pFile(new QFile) {}
+dlManager::dlManager(QObject *parent)
+    : QObject(parent)
+    , m_pFile(new QFile)
+{
+}
 
 dlManager::~dlManager()
 {

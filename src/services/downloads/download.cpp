@@ -7,7 +7,11 @@
 #include <QNetworkRequest>
 #include <QRegularExpression>
 
-download::download(QObject *parent, int nPart) : QObject(parent), m_nPart(nPart) {}
+download::download(QObject *parent, int nPart)
+    : QObject(parent)
+    , m_nPart(nPart)
+{
+}
 
 download::~download()
 {

@@ -1,17 +1,17 @@
 #include "services/downloads/httpDown.h"
 
 #include "services/core/DailyLog.h"
-#include "services/seams/FolderSeam.h"
 #include "services/core/Globals.h"
-#include "services/seams/MainWindowSeam.h"
-#include "services/net/ObjectTickets.h"
 #include "services/core/ProgramHelpers.h"
-#include "services/net/RequestTypes.h"
 #include "services/core/SafeFileName.h"
-#include "services/net/ServiceEndpoints.h"
 #include "services/core/SettingsKeys.h"
-#include "services/playback/SongCachePaths.h"
+#include "services/net/ObjectTickets.h"
+#include "services/net/RequestTypes.h"
+#include "services/net/ServiceEndpoints.h"
 #include "services/net/httpRequestHandler.h"
+#include "services/playback/SongCachePaths.h"
+#include "services/seams/FolderSeam.h"
+#include "services/seams/MainWindowSeam.h"
 
 #include <QAuthenticator>
 #include <QDebug>
@@ -58,7 +58,8 @@ int defaultPort(const QUrl &url)
 
 } // namespace
 
-httpDown::httpDown(QObject *parent) : QObject(parent)
+httpDown::httpDown(QObject *parent)
+    : QObject(parent)
 {
     connect(&m_nam, &QNetworkAccessManager::authenticationRequired, this,
             &httpDown::slotAuthenticationRequired);

@@ -1,11 +1,11 @@
 #include "services/net/ClientRoutes.h"
 
+#include "services/downloads/httpDown.h"
 #include "services/net/RequestTypes.h"
+#include "services/net/httpRequestHandler.h"
 #include "services/pictures/UserpicHandler.h"
 #include "services/pictures/albumPicHandler.h"
 #include "services/pictures/gedanPicHandler.h"
-#include "services/downloads/httpDown.h"
-#include "services/net/httpRequestHandler.h"
 #include "services/pictures/singerHandler.h"
 
 namespace {

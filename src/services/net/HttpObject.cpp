@@ -2,10 +2,10 @@
 
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
-#include "services/seams/MainWindowSeam.h"
 #include "services/net/PostLogObject.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/net/ServiceUrl.h"
+#include "services/seams/MainWindowSeam.h"
 
 #include <QDebug>
 #include <QDomDocument>
@@ -49,7 +49,10 @@ void postThroughLogPoster(const QByteArray &body)
 
 } // namespace
 
-HttpObject::HttpObject(QObject *owner) : QObject(owner) {}
+HttpObject::HttpObject(QObject *owner)
+    : QObject(owner)
+{
+}
 
 HttpObject::~HttpObject()
 {

@@ -17,7 +17,9 @@ const char *const kQuitProperty = "Quit";
 } // namespace
 
 PostLogObject::PostLogObject(QObject *parent, const QString &url, const QByteArray &body)
-    : QObject(parent), m_sUrl(url), m_baBody(body)
+    : QObject(parent)
+    , m_sUrl(url)
+    , m_baBody(body)
 {
 }
 

@@ -4,7 +4,8 @@
 
 #include <optional>
 
-ServiceEndpoints::ServiceEndpoints(const ServiceHosts &h) : hosts(h)
+ServiceEndpoints::ServiceEndpoints(const ServiceHosts &h)
+    : hosts(h)
 {
     const QString &service = hosts.service;
     const QString &site = hosts.site;

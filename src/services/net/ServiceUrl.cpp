@@ -4,7 +4,10 @@
 
 #include <QCryptographicHash>
 
-ServiceUrl::ServiceUrl(const QString &stem) : m_text(stem) {}
+ServiceUrl::ServiceUrl(const QString &stem)
+    : m_text(stem)
+{
+}
 
 ServiceUrl &ServiceUrl::value(const QString &value)
 {

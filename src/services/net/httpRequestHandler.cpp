@@ -1,13 +1,13 @@
 #include "services/net/httpRequestHandler.h"
 
-#include "services/net/ClientRoutes.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
-#include "services/seams/MainWindowSeam.h"
+#include "services/core/SettingsKeys.h"
+#include "services/net/ClientRoutes.h"
 #include "services/net/ObjectTickets.h"
 #include "services/net/RequestTypes.h"
-#include "services/core/SettingsKeys.h"
 #include "services/pictures/gedanPicHandler.h"
+#include "services/seams/MainWindowSeam.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -75,7 +75,8 @@ QString percentDecoded(const QUrl &url)
 } // namespace
 
 httpRequestHandler::httpRequestHandler(QObject *parent)
-    : QObject(parent), m_pGedanPicHandler(std::make_unique<gedanPicHandler>())
+    : QObject(parent)
+    , m_pGedanPicHandler(std::make_unique<gedanPicHandler>())
 {
     g_pGedanPicHandler = m_pGedanPicHandler.get();
     g_registerClientRoutes(this);

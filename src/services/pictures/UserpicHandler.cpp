@@ -2,15 +2,15 @@
 
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
-#include "services/seams/MainWindowSeam.h"
 #include "services/pictures/PictureFiles.h"
+#include "services/seams/MainWindowSeam.h"
 
 QPixmap *g_pUserPixmap = nullptr;
 UserpicHandler *g_pUserpicHandler = nullptr;
 
 UserpicHandler::UserpicHandler(QObject *parent)
-    : QObject(parent),
-      m_pixDefaultAvatar(QStringLiteral(":/qss/debug/images/btnimage/else/defaultAvatar.png"))
+    : QObject(parent)
+    , m_pixDefaultAvatar(QStringLiteral(":/qss/debug/images/btnimage/else/defaultAvatar.png"))
 {
 }
 

@@ -3,10 +3,10 @@
 #include "services/core/DailyLog.h"
 #include "services/core/EncipheredFile.h"
 #include "services/core/Globals.h"
-#include "services/seams/MainWindowSeam.h"
-#include "services/pictures/PictureFiles.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/httpRequestHandler.h"
+#include "services/pictures/PictureFiles.h"
+#include "services/seams/MainWindowSeam.h"
 
 #include <QDebug>
 #include <QMutexLocker>

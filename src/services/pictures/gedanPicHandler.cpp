@@ -1,9 +1,9 @@
 #include "services/pictures/gedanPicHandler.h"
 
 #include "services/core/DailyLog.h"
-#include "services/pictures/PictureFiles.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/httpRequestHandler.h"
+#include "services/pictures/PictureFiles.h"
 
 #include <QDebug>
 #include <QMutexLocker>

@@ -6,7 +6,8 @@
 
 #include <QDebug>
 
-FreeStreamThread::FreeStreamThread(QObject *parent) : QThread(parent)
+FreeStreamThread::FreeStreamThread(QObject *parent)
+    : QThread(parent)
 {
     setObjectName(QStringLiteral("FreeStreamThread"));
 }

@@ -1,8 +1,8 @@
 #include "services/playback/PlaybackRoutes.h"
 
+#include "services/net/httpRequestHandler.h"
 #include "services/playback/RadioPlayHandler.h"
 #include "services/playback/SongInfoAnswer.h"
-#include "services/net/httpRequestHandler.h"
 #include "services/playback/songplayHandler.h"
 
 void g_installPlaybackRoutes(httpRequestHandler *client)

@@ -2,21 +2,22 @@
 
 #include "services/core/DailyLog.h"
 #include "services/core/LocalSongInfo.h"
-#include "services/seams/MainWindowSeam.h"
-#include "services/seams/PlayListSeam.h"
-#include "services/playback/PlaybackGlobals.h"
+#include "services/core/SongFileInfo.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/net/ServiceUrl.h"
-#include "services/core/SongFileInfo.h"
 #include "services/net/httpRequestHandler.h"
+#include "services/playback/PlaybackGlobals.h"
 #include "services/playback/songplayHandler.h"
+#include "services/seams/MainWindowSeam.h"
+#include "services/seams/PlayListSeam.h"
 
 #include <QDebug>
 
 RadioPlayHandler *g_pRadioPlayHandler = nullptr;
 
-RadioPlayHandler::RadioPlayHandler(QObject *owner) : QObject(owner)
+RadioPlayHandler::RadioPlayHandler(QObject *owner)
+    : QObject(owner)
 {
     if (!g_pRadioPlayHandler)
         g_pRadioPlayHandler = this;

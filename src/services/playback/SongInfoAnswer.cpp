@@ -1,21 +1,21 @@
 #include "services/playback/SongInfoAnswer.h"
 
 #include "services/core/DailyLog.h"
-#include "services/seams/FolderSeam.h"
 #include "services/core/Globals.h"
+#include "services/core/ProgramHelpers.h"
+#include "services/downloads/httpDown.h"
+#include "services/net/RequestTypes.h"
+#include "services/net/httpRequestHandler.h"
+#include "services/pictures/albumPicHandler.h"
+#include "services/pictures/singerHandler.h"
+#include "services/playback/PlaybackGlobals.h"
+#include "services/playback/RadioPlayHandler.h"
+#include "services/playback/SongCachePaths.h"
+#include "services/playback/songplayHandler.h"
+#include "services/seams/FolderSeam.h"
 #include "services/seams/LyricDisplaySeam.h"
 #include "services/seams/MainWindowSeam.h"
 #include "services/seams/PlayListSeam.h"
-#include "services/playback/PlaybackGlobals.h"
-#include "services/core/ProgramHelpers.h"
-#include "services/playback/RadioPlayHandler.h"
-#include "services/net/RequestTypes.h"
-#include "services/playback/SongCachePaths.h"
-#include "services/pictures/albumPicHandler.h"
-#include "services/downloads/httpDown.h"
-#include "services/net/httpRequestHandler.h"
-#include "services/pictures/singerHandler.h"
-#include "services/playback/songplayHandler.h"
 
 #include <QDebug>
 #include <QDir>
@@ -50,7 +50,10 @@ QString songNameOf(const spis &song)
 
 } // namespace
 
-SongInfoAnswer::SongInfoAnswer(QObject *parent) : QObject(parent) {}
+SongInfoAnswer::SongInfoAnswer(QObject *parent)
+    : QObject(parent)
+{
+}
 
 QString SongInfoAnswer::durationText(const QString &seconds)
 {

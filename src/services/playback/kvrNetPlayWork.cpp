@@ -33,7 +33,9 @@ QString threadText()
 } // namespace
 
 kvrNetPlayWork::kvrNetPlayWork(songplayHandler *handler, const QString &songName)
-    : m_pHandler(handler), m_nId(s_nextWorkerId.fetch_add(1)), m_sSongName(songName)
+    : m_pHandler(handler)
+    , m_nId(s_nextWorkerId.fetch_add(1))
+    , m_sSongName(songName)
 {
     setAutoDelete(false);
 }

@@ -1,24 +1,24 @@
 #include "services/playback/songplayHandler.h"
 
 #include "services/core/DailyLog.h"
-#include "services/seams/FolderSeam.h"
-#include "services/playback/FreeStreamThread.h"
 #include "services/core/Globals.h"
 #include "services/core/LocalSongInfo.h"
+#include "services/core/ProgramHelpers.h"
+#include "services/core/SongFileInfo.h"
+#include "services/net/RequestTypes.h"
+#include "services/net/ServiceEndpoints.h"
+#include "services/net/httpRequestHandler.h"
+#include "services/pictures/albumPicHandler.h"
+#include "services/pictures/singerHandler.h"
+#include "services/playback/FreeStreamThread.h"
+#include "services/playback/PlaybackGlobals.h"
+#include "services/playback/RadioPlayHandler.h"
+#include "services/playback/SongCachePaths.h"
+#include "services/playback/kvrNetPlayWork.h"
+#include "services/seams/FolderSeam.h"
 #include "services/seams/LyricDisplaySeam.h"
 #include "services/seams/MainWindowSeam.h"
 #include "services/seams/PlayListSeam.h"
-#include "services/playback/PlaybackGlobals.h"
-#include "services/core/ProgramHelpers.h"
-#include "services/playback/RadioPlayHandler.h"
-#include "services/net/RequestTypes.h"
-#include "services/net/ServiceEndpoints.h"
-#include "services/playback/SongCachePaths.h"
-#include "services/core/SongFileInfo.h"
-#include "services/pictures/albumPicHandler.h"
-#include "services/net/httpRequestHandler.h"
-#include "services/playback/kvrNetPlayWork.h"
-#include "services/pictures/singerHandler.h"
 
 #include "audio/kvraudio.h"
 
@@ -67,7 +67,8 @@ void loadDefaultAlbumPic()
 
 } // namespace
 
-songplayHandler::songplayHandler(QObject *parent) : QObject(parent)
+songplayHandler::songplayHandler(QObject *parent)
+    : QObject(parent)
 {
     g_hStream = 0;
     m_pFreeStreamThread = new FreeStreamThread(this);

@@ -104,12 +104,12 @@ public:
     // Values of the main window that the presence reports and the song-information answer read
     // and write. They live here so the services work without a window; the main window uses
     // these members as its own.
-    QString m_sSerial;              // the installation's "sn"
-    QString m_sKeyUrl;              // the key-query address of the presence reports
-    QString m_sMac;                 // getMacAddress()
-    QString m_sLiveId;              // empty until the start-up report is answered
-    QStringList m_slPlayableStates; // play states under which network songs may play
-    QString m_sCurFmId;             // the radio channel the user chose
+    QString m_sSerial;                      // the installation's "sn"
+    QString m_sKeyUrl;                      // the key-query address of the presence reports
+    QString m_sMac;                         // getMacAddress()
+    QString m_sLiveId;                      // empty until the start-up report is answered
+    QStringList m_slPlayableStates;         // play states under which network songs may play
+    QString m_sCurFmId;                     // the radio channel the user chose
     PostLogObject *m_pPostLogObj = nullptr; // the report poster (owned by the main window)
     // The download watch of a streamed song and the song length, written by the playback
     // controller when a song starts.

@@ -2,11 +2,11 @@
 // cipher wrappers, waits, messages through the window seam, and the power-off seam.
 #include "RecordingSeam.h"
 
-#include "services/core/Globals.h"
 #include "platform/PowerOff.h"
+#include "services/core/Globals.h"
 #include "services/core/ProgramHelpers.h"
-#include "services/net/ServiceEndpoints.h"
 #include "services/core/SongFileInfo.h"
+#include "services/net/ServiceEndpoints.h"
 
 #include "audio/kvraudio.h"
 
@@ -221,9 +221,9 @@ private slots:
         QTemporaryDir dir;
         const auto make = [&dir](const QString &name) {
             QProcess ffmpeg;
-            ffmpeg.start("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-metadata",
-                                    "title=T", "-metadata", "artist=  A  ", "-metadata", "album=B", "-y",
-                                    dir.filePath(name)});
+            ffmpeg.start("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=2",
+                                    "-metadata", "title=T", "-metadata", "artist=  A  ", "-metadata",
+                                    "album=B", "-y", dir.filePath(name)});
             return ffmpeg.waitForFinished(30000) && ffmpeg.exitCode() == 0;
         };
         QVERIFY(make("Singer - Title.mp3"));

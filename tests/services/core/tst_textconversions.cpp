@@ -1,6 +1,6 @@
 // File-name Base64, safe file names, the MAC address and pinyin initials.
-#include "services/core/FileNameBase64.h"
 #include "platform/MacAddress.h"
+#include "services/core/FileNameBase64.h"
 #include "services/core/Pinyin.h"
 #include "services/core/SafeFileName.h"
 

@@ -5,13 +5,13 @@
 #include "FakeServiceHosts.h"
 #include "RecordingSeam.h"
 
-#include "services/seams/FolderSeam.h"
 #include "services/core/Globals.h"
+#include "services/downloads/httpDown.h"
 #include "services/net/ObjectTickets.h"
 #include "services/net/RequestTypes.h"
-#include "services/playback/SongCachePaths.h"
-#include "services/downloads/httpDown.h"
 #include "services/net/httpRequestHandler.h"
+#include "services/playback/SongCachePaths.h"
+#include "services/seams/FolderSeam.h"
 
 #include <QDate>
 #include <QDir>

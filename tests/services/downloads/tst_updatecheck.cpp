@@ -5,10 +5,10 @@
 #include "FakeServiceHosts.h"
 #include "RecordingSeam.h"
 
+#include "platform/UpdateShared.h"
 #include "services/core/Globals.h"
 #include "services/downloads/UpdateCheck.h"
 #include "services/downloads/dlManager.h"
-#include "platform/UpdateShared.h"
 
 #include <QDate>
 #include <QDir>

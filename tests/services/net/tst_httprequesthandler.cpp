@@ -6,8 +6,8 @@
 
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
-#include "services/net/ObjectTickets.h"
 #include "services/core/ProgramHelpers.h"
+#include "services/net/ObjectTickets.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/ServiceUrl.h"
 #include "services/net/httpRequestHandler.h"

@@ -6,12 +6,12 @@
 
 #include "services/core/EncipheredFile.h"
 #include "services/core/Globals.h"
-#include "services/pictures/PictureFiles.h"
 #include "services/net/RequestTypes.h"
+#include "services/net/httpRequestHandler.h"
+#include "services/pictures/PictureFiles.h"
 #include "services/pictures/UserpicHandler.h"
 #include "services/pictures/albumPicHandler.h"
 #include "services/pictures/gedanPicHandler.h"
-#include "services/net/httpRequestHandler.h"
 #include "services/pictures/singerHandler.h"
 
 #include <QDateTime>

@@ -5,13 +5,13 @@
 #include "FakeServiceHosts.h"
 #include "PlaybackTestSupport.h"
 
-#include "services/seams/FolderSeam.h"
-#include "services/playback/FreeStreamThread.h"
 #include "services/core/Globals.h"
+#include "services/net/httpRequestHandler.h"
+#include "services/playback/FreeStreamThread.h"
 #include "services/playback/PlaybackRoutes.h"
 #include "services/playback/SongCachePaths.h"
-#include "services/net/httpRequestHandler.h"
 #include "services/playback/kvrNetPlayWork.h"
+#include "services/seams/FolderSeam.h"
 
 #include <QDir>
 #include <QDirIterator>

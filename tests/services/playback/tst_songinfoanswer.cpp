@@ -4,9 +4,9 @@
 #include "PlaybackTestSupport.h"
 
 #include "services/core/ProgramHelpers.h"
+#include "services/downloads/httpDown.h"
 #include "services/net/RequestTypes.h"
 #include "services/playback/SongCachePaths.h"
-#include "services/downloads/httpDown.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
