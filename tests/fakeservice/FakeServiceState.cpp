@@ -1,25 +1,24 @@
 #include "FakeServiceState.h"
 
-#include <QMutexLocker>
 #include <QUrl>
 #include <QUrlQuery>
 
 void FakeServiceState::setBases(const QHash<FakeHost, QString> &bases, const QString &serviceHostName)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_bases = bases;
     m_serviceHostName = serviceHostName;
 }
 
 QString FakeServiceState::base(FakeHost host) const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_bases.value(host);
 }
 
 QString FakeServiceState::serviceHostName() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_serviceHostName;
 }
 
@@ -49,7 +48,7 @@ QByteArray FakeServiceState::expandBytesLocked(const QByteArray &text) const
 
 QByteArray FakeServiceState::expand(const QByteArray &text) const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return expandBytesLocked(text);
 }
 
@@ -100,7 +99,7 @@ int FakeServiceState::score(const Matcher &matcher, const FakeRequest &request) 
 void FakeServiceState::addAnswer(FakeHost host, const QByteArray &method, const QString &match,
                                  const FakeAnswer &answer)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     Route route;
     route.matcher = parseMatch(host, method, match);
     route.kind = Plan::Answer;
@@ -112,7 +111,7 @@ void FakeServiceState::addAnswer(FakeHost host, const QByteArray &method, const 
 void FakeServiceState::addFile(FakeHost host, const QByteArray &method, const QString &match,
                                const QByteArray &data, const QByteArray &contentType)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     Route route;
     route.matcher = parseMatch(host, method, match);
     route.kind = Plan::File;
@@ -124,7 +123,7 @@ void FakeServiceState::addFile(FakeHost host, const QByteArray &method, const QS
 
 void FakeServiceState::addFault(FakeHost host, const QString &match, const FakeFault &fault)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     FaultRoute route;
     route.matcher = parseMatch(host, "*", match);
     route.fault = fault;
@@ -134,19 +133,19 @@ void FakeServiceState::addFault(FakeHost host, const QString &match, const FakeF
 
 void FakeServiceState::clearFaults()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_faults.clear();
 }
 
 void FakeServiceState::clearRoutes()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_routes.clear();
 }
 
 FakeServiceState::Plan FakeServiceState::plan(const FakeRequest &request)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     Plan plan;
     int best = -1;
     int bestOrder = -1;
@@ -187,26 +186,45 @@ FakeServiceState::Plan FakeServiceState::plan(const FakeRequest &request)
     return plan;
 }
 
+FakeRequest FakeServiceState::deepCopy(const FakeRequest &request)
+{
+    FakeRequest copy = request;
+    copy.method.detach();
+    copy.target.detach();
+    copy.url.detach();
+    copy.headers.detach();
+    for (auto &header : copy.headers) {
+        header.first.detach();
+        header.second.detach();
+    }
+    copy.body.detach();
+    return copy;
+}
+
 void FakeServiceState::record(const FakeRequest &request)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_log << request;
 }
 
 QList<FakeRequest> FakeServiceState::log() const
 {
-    QMutexLocker locker(&m_lock);
-    return m_log;
+    std::lock_guard<std::mutex> locker(m_lock);
+    QList<FakeRequest> copy;
+    copy.reserve(m_log.size());
+    for (const FakeRequest &request : m_log)
+        copy << deepCopy(request);
+    return copy;
 }
 
 int FakeServiceState::logSize() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return int(m_log.size());
 }
 
 void FakeServiceState::clearLog()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_log.clear();
 }

@@ -4,12 +4,15 @@
 
 #include <QHash>
 #include <QList>
-#include <QMutex>
 #include <QString>
+
+#include <mutex>
 
 // The routes, faults and request log of one fake web service, shared by the test's thread (which
 // configures and reads) and the server thread (which matches and records). One lock guards all
-// of it; it is a leaf lock, never held while sockets are written.
+// of it; it is a leaf lock, never held while sockets are written. A standard mutex, and the log
+// handed out as deep copies, so that thread checkers see every hand-over (Qt's own locks and its
+// implicit sharing are invisible to them).
 class FakeServiceState
 {
 public:
@@ -76,13 +79,15 @@ private:
         int order = 0;
     };
 
+    // Shares no data with request: the server thread's log and the test thread's copies stay apart.
+    static FakeRequest deepCopy(const FakeRequest &request);
     static Matcher parseMatch(FakeHost host, const QByteArray &method, const QString &match);
     // -1: no match; otherwise a score, higher = more specific.
     int score(const Matcher &matcher, const FakeRequest &request) const;
     QString expandLocked(const QString &text) const;
     QByteArray expandBytesLocked(const QByteArray &text) const;
 
-    mutable QMutex m_lock;
+    mutable std::mutex m_lock;
     QHash<FakeHost, QString> m_bases;
     QString m_serviceHostName;
     QList<Route> m_routes;

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
@@ -13,31 +14,47 @@
 #include <QThread>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
-namespace {
-
-// Runs work on the server's thread and waits for it. A standard mutex and condition variable
-// rather than a blocking queued call, so thread checkers see the hand-over.
-void runOn(QObject *context, const std::function<void()> &work)
+// Runs work on the server's thread and waits for it. It is made before that thread starts, and the
+// work crosses under its own standard lock: Qt's event queue, which only carries the wake-up, is
+// invisible to thread checkers, so nothing of ours may travel in the posted event itself (a
+// captured value or a lock made after the thread started would be seen as raced).
+class FakeWebService::ServerCall : public QObject
 {
-    std::mutex lock;
-    std::condition_variable doneChanged;
-    bool done = false;
-    QMetaObject::invokeMethod(
-        context,
-        [&]() {
-            work();
-            std::lock_guard<std::mutex> guard(lock);
-            done = true;
-            doneChanged.notify_one();
-        },
-        Qt::QueuedConnection);
-    std::unique_lock<std::mutex> guard(lock);
-    doneChanged.wait(guard, [&done]() { return done; });
-}
+public:
+    using QObject::QObject;
 
-} // namespace
+    // Test thread.
+    void run(const std::function<void()> &work)
+    {
+        std::unique_lock<std::mutex> guard(m_lock);
+        m_work = &work;
+        m_done = false;
+        QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+        m_doneChanged.wait(guard, [this]() { return m_done; });
+        m_work = nullptr;
+    }
+
+protected:
+    // Server thread. Reached through QObject::event, so that not even the event's type is read
+    // here before the lock is held.
+    void customEvent(QEvent *) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_work)
+            (*m_work)();
+        m_done = true;
+        m_doneChanged.notify_one();
+    }
+
+private:
+    std::condition_variable m_doneChanged;
+    std::mutex m_lock; // guards the two below
+    const std::function<void()> *m_work = nullptr;
+    bool m_done = false;
+};
 
 FakeWebService::FakeWebService(QObject *parent)
     : QObject(parent)
@@ -61,12 +78,14 @@ bool FakeWebService::start(bool withDefaultFixtures)
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("FakeWebService"));
     m_server = new FakeHttpServer(m_state.get());
+    // A child of the server: it moves with it, and goes with it.
+    m_call = new ServerCall(m_server);
     m_server->moveToThread(m_thread);
     m_thread->start();
     bool listening = false;
     QHash<FakeHost, quint16> ports;
     FakeHttpServer *server = m_server;
-    runOn(server, [server, &listening, &ports]() {
+    m_call->run([server, &listening, &ports]() {
         listening = server->listenAll();
         ports = server->ports();
     });
@@ -94,7 +113,7 @@ void FakeWebService::stop()
     // has ended.
     QThread *home = QThread::currentThread();
     FakeHttpServer *server = m_server;
-    runOn(server, [server, home]() {
+    m_call->run([server, home]() {
         server->closeAll();
         server->moveToThread(home);
     });
@@ -104,6 +123,7 @@ void FakeWebService::stop()
     delete m_thread;
     m_thread = nullptr;
     m_server = nullptr;
+    m_call = nullptr;
     m_ports.clear();
 }
 

@@ -90,8 +90,11 @@ public:
     bool waitForRequests(int count, int timeoutMs = 5000) const;
 
 private:
+    class ServerCall;
+
     std::unique_ptr<FakeServiceState> m_state;
     QThread *m_thread = nullptr;
     FakeHttpServer *m_server = nullptr;
+    ServerCall *m_call = nullptr; // lives on the server's thread, a child of m_server
     QHash<FakeHost, quint16> m_ports;
 };
