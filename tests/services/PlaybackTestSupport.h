@@ -365,7 +365,18 @@ inline spis networkRow(quint32 id, const QString &artist, const QString &title,
 #include "services/playback/SongInfoAnswer.h"
 #include "services/seams/FolderSeam.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QTest>
+
+// Waits until every answer the client was asked for has been handled (an answer whose handler
+// asks again keeps it waiting). Work that an answer posted runs first, so a reaction that comes
+// through the event queue is seen as well. For tests that check that an answer changed nothing.
+inline bool waitUntilAnswered(const httpRequestHandler &client, int timeoutMs = 5000)
+{
+    QCoreApplication::sendPostedEvents();
+    return QTest::qWaitFor([&client]() { return client.requestsInFlight() == 0; }, timeoutMs);
+}
 
 struct PlaybackRig
 {

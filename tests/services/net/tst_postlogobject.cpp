@@ -1,6 +1,7 @@
 // Report posting: the form POST, the uploaded log's "SubmitYN" mark and the offline report's
 // quit flag.
 #include "FakeServiceHosts.h"
+#include "HandledReplies.h"
 
 #include "services/core/Globals.h"
 #include "services/net/PostLogObject.h"
@@ -77,10 +78,10 @@ private slots:
         }
         m_fake.setFault(FakeHost::Service, "/app/UserClientHandle.ashx",
                         FakeFault::errorStatus(500, "<html/>"));
+        HandledReplies handled;
         PostLogObject poster(nullptr, g_endpoints().userClientHandle, "type=log&fileName=20150302.log&str=a");
         poster.post();
-        QVERIFY(m_fake.waitForRequests(1));
-        QTest::qWait(200);
+        QVERIFY(handled.waitFor(1));
         QVERIFY(QSettings(logPath, QSettings::IniFormat).value("SubmitYN").isNull());
     }
 
@@ -93,6 +94,7 @@ private slots:
     void theOfflineReportSetsQuitDone()
     {
         QFETCH(bool, fail);
+        HandledReplies handled;
         if (fail)
             m_fake.setFault(FakeHost::Service, "/app/UserClientHandle.ashx", FakeFault::cutAfter(10));
         PostLogObject poster(nullptr, g_endpoints().userClientHandle,
@@ -103,8 +105,7 @@ private slots:
         PostLogObject heartbeat(nullptr, g_endpoints().userClientHandle,
                                 "mac=1&type=online&live=2&guid=k&sn=s");
         heartbeat.post();
-        QVERIFY(m_fake.waitForRequests(2));
-        QTest::qWait(100);
+        QVERIFY(handled.waitFor(2));
         QVERIFY(!heartbeat.isQuitDone());
     }
 

@@ -2,6 +2,7 @@
 // with the exact body, read back from the fake's request log; the live id, the playable states and
 // the radio channels; failures that drop a report without leaking its record.
 #include "FakeServiceHosts.h"
+#include "HandledReplies.h"
 #include "RecordingSeam.h"
 
 #include "services/core/Globals.h"
@@ -157,6 +158,7 @@ private slots:
     void aFailedKeyDropsTheReport()
     {
         // Records are freed on this path (the sanitizer's leak check watches).
+        HandledReplies handled;
         m_fake.setFault(FakeHost::Service, "/app/UserClientHandle.ashx", FakeFault::errorStatus(500));
         m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOGIN, HttpObject::newReport("a=1"), QByteArray());
         m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOG, HttpObject::newLogUpload("b=2", "x.log"),
@@ -165,8 +167,8 @@ private slots:
         QVERIFY(QFile::exists(g_sUpdateIni));
         m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
         QTRY_VERIFY(!QFile::exists(g_sUpdateIni));
-        QTRY_COMPARE(m_fake.requestCount(), 3);
-        QTest::qWait(100);
+        QVERIFY(handled.waitFor(3));
+        QCOMPARE(m_fake.requestCount(), 3);
         for (const QString &line : presenceLog())
             QVERIFY(line.startsWith("GET "));
 
@@ -200,6 +202,7 @@ private slots:
 
     void theRadioChannelsArrive()
     {
+        HandledReplies handled;
         m_presence->get(g_endpoints().fmClasses, ACTION_GET_FM_INFO_LIST, 0, QByteArray());
         QTRY_COMPARE(m_seam.channelRows.size(), 1);
         QCOMPARE(m_fake.requests().first().target, QByteArray("/do/apihandler.ashx?t=GetFMClass"));
@@ -213,18 +216,17 @@ private slots:
         m_fake.setAnswer(FakeHost::Service, "/do/apihandler.ashx?t=GetFMClass",
                          FakeAnswer::text("<kvr><fm>"));
         m_presence->get(g_endpoints().fmClasses, ACTION_GET_FM_INFO_LIST, 0, QByteArray());
-        QVERIFY(m_fake.waitForRequests(2));
-        QTest::qWait(200);
+        QVERIFY(handled.waitFor(2));
         QCOMPARE(m_seam.channelRows.size(), 1);
     }
 
     void actionsOutsideTheRangeDoNothing()
     {
+        HandledReplies handled;
         m_presence->get(m_seam.m_sKeyUrl, 109, 0, "x=1");
         m_presence->get(m_seam.m_sKeyUrl, 118, 0, "x=1");
         m_presence->post(g_endpoints().userClientHandle, 118, 0, "x=1");
-        QVERIFY(m_fake.waitForRequests(3));
-        QTest::qWait(200);
+        QVERIFY(handled.waitFor(3));
         QCOMPARE(m_fake.requestCount(), 3);
         QCOMPARE(m_seam.calls, QStringList());
     }

@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(g_nPlayingListId, 0);
         QCOMPARE(m_fake.requestsTo(FakeHost::Site, QStringLiteral("/html/pxml/1/2001.xml")).size(), 1);
         QCOMPARE(m_fake.requestsTo(FakeHost::Site, QStringLiteral("/html/pxml/1/2002.xml")).size(), 1);
-        QTest::qWait(300);
+        QVERIFY(waitUntilAnswered(*m_rig->client));
         QCOMPARE(m_fake.requestsTo(FakeHost::Site, QStringLiteral("/html/pxml/1/2001.xml")).size(), 1);
     }
 

@@ -274,7 +274,7 @@ private slots:
                 lookUpLyric(QStringLiteral("1003"), QStringLiteral("Blocked - Song"));
             }
             // The song being played goes on: no skip, no failure counted.
-            QTest::qWait(200);
+            QVERIFY(waitUntilAnswered(*m_rig->client));
             QCOMPARE(queue.calls.filter(QStringLiteral("wrong:")), QStringList());
             QCOMPARE(m_rig->seam.resets, 0);
         }
