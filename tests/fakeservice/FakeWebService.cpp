@@ -196,6 +196,14 @@ void FakeWebService::clearAnswers()
     m_state->clearRoutes();
 }
 
+bool FakeWebService::restoreDefaults()
+{
+    m_state->clearRoutes();
+    m_state->clearFaults();
+    m_state->clearLog();
+    return loadFixtures(defaultFixtureDir());
+}
+
 QString FakeWebService::defaultFixtureDir()
 {
     return QStringLiteral(FAKESERVICE_FIXTURE_DIR);

@@ -75,6 +75,9 @@ public:
     void clearFaults();
     // Drops every answer (defaults included).
     void clearAnswers();
+    // Back to how start() left it: the default fixtures only, no fault, an empty log. For init()
+    // of suites whose test functions set answers of their own.
+    bool restoreDefaults();
 
     // Loads routes.txt of a fixture folder (format in tests/fixtures/service/routes.txt).
     bool loadFixtures(const QString &dir);

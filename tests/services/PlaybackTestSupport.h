@@ -357,8 +357,9 @@ inline spis networkRow(quint32 id, const QString &artist, const QString &title,
 }
 
 // The playback road assembled as the main window assembles it, with the stand-ins above: one
-// instance per test function.
+// instance per test function. The program-wide values are back as they were once it goes.
 #include "FakeServiceHosts.h"
+#include "GlobalsGuard.h"
 #include "services/core/Globals.h"
 #include "services/net/httpRequestHandler.h"
 #include "services/playback/PlaybackRoutes.h"
@@ -380,6 +381,7 @@ inline bool waitUntilAnswered(const httpRequestHandler &client, int timeoutMs = 
 
 struct PlaybackRig
 {
+    GlobalsGuard globals; // first: it restores after everything below has gone
     FolderSeam folders;
     TestLyricDisplay lyrics;
     PlaybackSeam seam;

@@ -1,6 +1,7 @@
 // Report posting: the form POST, the uploaded log's "SubmitYN" mark and the offline report's
 // quit flag.
 #include "FakeServiceHosts.h"
+#include "GlobalsGuard.h"
 #include "HandledReplies.h"
 
 #include "services/core/Globals.h"
@@ -9,6 +10,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 class TestPostLogObject : public QObject
 {
@@ -22,10 +25,11 @@ private slots:
     }
     void init()
     {
-        m_fake.clearRequests();
-        m_fake.clearFaults();
+        m_globals.emplace();
+        QVERIFY(m_fake.restoreDefaults());
         g_sLogDir = m_logs.path();
     }
+    void cleanup() { m_globals.reset(); }
 
     void logNameOfABody_data()
     {
@@ -112,6 +116,7 @@ private slots:
 private:
     FakeWebService m_fake;
     QTemporaryDir m_logs;
+    std::optional<GlobalsGuard> m_globals;
 };
 
 QTEST_GUILESS_MAIN(TestPostLogObject)

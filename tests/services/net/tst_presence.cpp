@@ -2,6 +2,7 @@
 // with the exact body, read back from the fake's request log; the live id, the playable states and
 // the radio channels; failures that drop a report without leaking its record.
 #include "FakeServiceHosts.h"
+#include "GlobalsGuard.h"
 #include "HandledReplies.h"
 #include "RecordingSeam.h"
 
@@ -14,6 +15,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -73,8 +76,8 @@ private slots:
     void cleanupTestCase() { g_setMainWindowSeam(nullptr); }
     void init()
     {
-        m_fake.clearFaults();
-        m_fake.clearRequests();
+        m_globals.emplace();
+        QVERIFY(m_fake.restoreDefaults());
         m_seam.calls.clear();
         m_seam.channelRows.clear();
         m_poster = new PostLogObject(nullptr, g_endpoints().userClientHandle, QByteArray());
@@ -89,6 +92,7 @@ private slots:
         m_seam.m_pPostLogObj = nullptr;
         delete m_poster;
         m_poster = nullptr;
+        m_globals.reset();
     }
 
     void eachReportIsAKeyThenItsPost()
@@ -237,6 +241,7 @@ private:
     QTemporaryDir m_logs;
     PostLogObject *m_poster = nullptr;
     HttpObject *m_presence = nullptr;
+    std::optional<GlobalsGuard> m_globals;
 };
 
 QTEST_MAIN(TestPresence)

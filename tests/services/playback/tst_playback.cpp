@@ -3,6 +3,7 @@
 // cached copy and back from the cache, a download that breaks off, names that try to leave the
 // cache folder, a replay while the old download still runs, and the stream-free thread.
 #include "FakeServiceHosts.h"
+#include "GlobalsGuard.h"
 #include "PlaybackTestSupport.h"
 
 #include "services/core/Globals.h"
@@ -18,6 +19,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -55,6 +58,7 @@ private:
     TestPlayQueue *m_queue = nullptr;
     httpRequestHandler *m_client = nullptr;
     songplayHandler *m_player = nullptr;
+    std::optional<GlobalsGuard> m_globals;
 
     QString cacheDir() const { return m_folders.m_sCacheDir; }
 
@@ -110,14 +114,14 @@ private slots:
 
     void init()
     {
+        m_globals.emplace();
         m_root = m_dir.filePath(QStringLiteral("round%1/music").arg(++m_round));
         m_folders.m_sCacheDir = m_root + QStringLiteral("/cache");
         m_folders.m_sDownDir = m_root + QStringLiteral("/down");
         m_folders.m_sLrcDir = m_root + QStringLiteral("/lrc");
         for (const QString &folder : {m_folders.m_sCacheDir, m_folders.m_sDownDir, m_folders.m_sLrcDir})
             QVERIFY(QDir().mkpath(folder));
-        m_fake.clearFaults();
-        m_fake.clearRequests();
+        QVERIFY(m_fake.restoreDefaults());
         g_sMainUrl.clear();
         g_bMainUrlOk = false;
         g_nPlayingListId = 0;
@@ -146,6 +150,7 @@ private slots:
         delete m_queue;
         g_setMainWindowSeam(nullptr);
         delete m_seam;
+        m_globals.reset();
     }
 
     void localFilesFollowThePlayMode_data()

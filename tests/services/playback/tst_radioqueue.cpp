@@ -61,8 +61,7 @@ private slots:
     void cleanupTestCase() { BASS_Free(); }
     void init()
     {
-        m_fake.clearFaults();
-        m_fake.clearRequests();
+        QVERIFY(m_fake.restoreDefaults());
         m_rig = std::make_unique<PlaybackRig>();
         QVERIFY(m_rig->setUp(m_dir.filePath(QStringLiteral("round%1").arg(++m_round))));
         m_rig->seam.m_sCurFmId = QStringLiteral("7");
