@@ -1,5 +1,7 @@
 #include "shell/kvrLabelInfoHint.h"
 
+#include "shell/ShellGlobals.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -34,7 +36,7 @@ kvrLabelInfoHint::kvrLabelInfoHint(QWidget *parent)
     m_font.setPixelSize(14);
 
     m_pFade = new QPropertyAnimation(this, "windowOpacity", this);
-    m_pFade->setDuration(kFadeMs);
+    m_pFade->setDuration(kvrShellMs(kFadeMs));
     m_pFade->setStartValue(1.0);
     m_pFade->setEndValue(0.0);
     connect(m_pFade, &QPropertyAnimation::finished, this, &QWidget::hide);
@@ -66,7 +68,7 @@ void kvrLabelInfoHint::showHint(QWidget *centerShow, QString sText)
     m_pFade->stop();
     setWindowOpacity(1.0);
     show();
-    m_pTimer->start(kHoldMs);
+    m_pTimer->start(kvrShellMs(kHoldMs));
 }
 
 void kvrLabelInfoHint::closeAnimatOpacity()

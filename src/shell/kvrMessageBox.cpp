@@ -1,5 +1,6 @@
 #include "shell/kvrMessageBox.h"
 
+#include "shell/ShellGlobals.h"
 #include "shell/kvrPixmap.h"
 #include "shell/kvrTitleBar.h"
 
@@ -96,13 +97,13 @@ void kvrMessageBox::showEvent(QShowEvent *)
 {
     centreOnParentOrDesktop(this);
     if (m_nType == 2)
-        QTimer::singleShot(kFadeDelayMs, this, &kvrMessageBox::closeAnimatOpacity);
+        QTimer::singleShot(kvrShellMs(kFadeDelayMs), this, &kvrMessageBox::closeAnimatOpacity);
 }
 
 void kvrMessageBox::closeAnimatOpacity()
 {
     auto *fade = new QPropertyAnimation(this, "windowOpacity", this);
-    fade->setDuration(kFadeMs);
+    fade->setDuration(kvrShellMs(kFadeMs));
     fade->setStartValue(1.0);
     fade->setEndValue(0.0);
     connect(fade, &QPropertyAnimation::finished, this, &QWidget::close);

@@ -18,9 +18,11 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPropertyAnimation>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -72,6 +74,40 @@ void sendEnter(QWidget *w)
     QApplication::sendEvent(w, &enter);
 }
 
+// The toast's fade and visibility over time, in ms on the watch's clock: when the fade started
+// (and the opacity then), and when the hint was hidden.
+class ToastWatch : public QObject
+{
+public:
+    explicit ToastWatch(kvrLabelInfoHint *hint)
+        : fade(hint->findChild<QPropertyAnimation *>())
+    {
+        clock.start();
+        QObject::connect(fade, &QAbstractAnimation::stateChanged, this,
+                         [this, hint](QAbstractAnimation::State now) {
+                             if (now == QAbstractAnimation::Running) {
+                                 fadeStarts << clock.elapsed();
+                                 opacityAtFade << hint->windowOpacity();
+                             }
+                         });
+        hint->installEventFilter(this);
+    }
+
+    QPropertyAnimation *fade;
+    QElapsedTimer clock;
+    QList<qint64> fadeStarts;
+    QList<double> opacityAtFade;
+    QList<qint64> hides;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide)
+            hides << clock.elapsed();
+        return false;
+    }
+};
+
 } // namespace
 
 class TestShellPopups : public QObject
@@ -79,6 +115,7 @@ class TestShellPopups : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
 
     void toastSizeAndPlace_data();
@@ -112,6 +149,12 @@ private slots:
     void uiRelationsForwardToTheMainWindow();
     void customEventsEachSync();
 };
+
+void TestShellPopups::initTestCase()
+{
+    // The toast's hold and fade at a tenth of their length: the same sequence, faster.
+    kvrSetShellTimeScale(0.1);
+}
 
 void TestShellPopups::init()
 {
@@ -157,12 +200,18 @@ void TestShellPopups::toastHoldsThenFades()
     QWidget window;
     window.resize(980, 716);
     kvrLabelInfoHint hint;
+    ToastWatch watch(&hint);
     hint.showHint(&window, QStringLiteral("已下载完成"));
-    QTest::qWait(1500);
-    QVERIFY(hint.isVisible());
-    QCOMPARE(hint.windowOpacity(), 1.0);
-    // 1800 ms of holding, then 400 ms of fading.
-    QTRY_VERIFY_WITH_TIMEOUT(!hint.isVisible(), 2500);
+    const qint64 shown = watch.clock.elapsed();
+    QTRY_VERIFY_WITH_TIMEOUT(!hint.isVisible(), 5000);
+    // 1800 ms of holding at full opacity, then 400 ms of fading, then gone.
+    QCOMPARE(watch.fadeStarts.size(), 1);
+    QVERIFY2(watch.fadeStarts.first() - shown >= kvrShellMs(1800) * 9 / 10,
+             qPrintable(QString::number(watch.fadeStarts.first() - shown)));
+    QCOMPARE(watch.opacityAtFade.first(), 1.0);
+    QCOMPARE(watch.hides.size(), 1);
+    QVERIFY2(watch.hides.first() - watch.fadeStarts.first() >= kvrShellMs(400) / 2,
+             qPrintable(QString::number(watch.hides.first() - watch.fadeStarts.first())));
 }
 
 void TestShellPopups::toastSecondHintRestartsTheHold()
@@ -170,15 +219,19 @@ void TestShellPopups::toastSecondHintRestartsTheHold()
     QWidget window;
     window.resize(980, 716);
     kvrLabelInfoHint hint;
+    ToastWatch watch(&hint);
     hint.showHint(&window, QStringLiteral("第一条"));
-    QTest::qWait(1200);
+    QTest::qWait(kvrShellMs(1200));
     hint.showHint(&window, QStringLiteral("取消收藏成功"));
+    const qint64 second = watch.clock.elapsed();
     QCOMPARE(hint.hintText(), QStringLiteral("取消收藏成功"));
-    // 1200 ms after the second hint the first one's time is long over; the second still holds.
-    QTest::qWait(1200);
-    QVERIFY(hint.isVisible());
-    QCOMPARE(hint.windowOpacity(), 1.0);
-    QTRY_VERIFY_WITH_TIMEOUT(!hint.isVisible(), 2500);
+    QTRY_VERIFY_WITH_TIMEOUT(!hint.isVisible(), 5000);
+    // The fade that ends it starts a whole hold after the second hint: the first one's time, over
+    // 600 ms after the second hint, does not count.
+    QVERIFY2(watch.fadeStarts.last() - second >= kvrShellMs(1800) * 9 / 10,
+             qPrintable(QString::number(watch.fadeStarts.last() - second)));
+    QCOMPARE(watch.opacityAtFade.last(), 1.0);
+    QCOMPARE(watch.hides.size(), 1);
 }
 
 void TestShellPopups::toastShownDuringAFadeStays()
@@ -186,14 +239,18 @@ void TestShellPopups::toastShownDuringAFadeStays()
     QWidget window;
     window.resize(980, 716);
     kvrLabelInfoHint hint;
+    ToastWatch watch(&hint);
     hint.showHint(&window, QStringLiteral("第一条"));
     hint.closeAnimatOpacity();
-    QTest::qWait(100);
+    QCOMPARE(watch.fade->state(), QAbstractAnimation::Running);
     hint.showHint(&window, QStringLiteral("第二条"));
-    // The first hint's fade must not take the second one with it.
-    QTest::qWait(700);
-    QVERIFY(hint.isVisible());
-    QCOMPARE(hint.windowOpacity(), 1.0);
+    const qint64 second = watch.clock.elapsed();
+    // The first hint's fade must not take the second one with it: the second stays, whole, until
+    // its own hold ends.
+    QTRY_COMPARE_WITH_TIMEOUT(watch.fadeStarts.size(), 2, 5000);
+    QVERIFY(watch.hides.isEmpty());
+    QCOMPARE(watch.opacityAtFade.last(), 1.0);
+    QVERIFY(watch.fadeStarts.last() - second >= kvrShellMs(1800) * 9 / 10);
 }
 
 // ---- seek bar ----
@@ -262,16 +319,20 @@ void TestShellPopups::seekReleaseSignals()
     bar.setValue(300);
     bar.resize(432, 32);
     QSignalSpy changed(&bar, &kvrSlideProg::curSliderPosChanged);
+    QElapsedTimer clock;
+    qint64 signalled = -1;
+    connect(&bar, &kvrSlideProg::curSliderPosChanged, this,
+            [&clock, &signalled]() { signalled = clock.elapsed(); });
+    clock.start();
     sendRelease(&bar, QPoint(216, 10));
     QCOMPARE(bar.curValue(), 500);
     QCOMPARE(bar.value(), barValue);
     QVERIFY(bar.isSeekPending());
     if (fade) {
-        // With fading on, the seek is signalled after the first fade step, not at once.
-        QCOMPARE(changed.count(), 0);
-        QTest::qWait(50);
+        // With fading on, the seek is signalled after the first fade step (100 ms), not at once.
         QCOMPARE(changed.count(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 1, 1000);
+        QVERIFY2(signalled >= 90, qPrintable(QString::number(signalled)));
     } else {
         QCOMPARE(changed.count(), 1);
     }
