@@ -16,13 +16,18 @@
 #include "services/seams/LyricDisplaySeam.h"
 #include "services/seams/PlayListSeam.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QList>
 #include <QObject>
 #include <QRandomGenerator>
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <memory>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -65,6 +70,55 @@ inline bool makeToneMp3(const QString &path, double seconds, int frequency = 440
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && QFile::exists(path);
+}
+
+// The silent device plays kAudioSpeed times faster than real time where the audio layer takes
+// KVR_AUDIO_SPEED (read by BASS_Init), and in real time where it does not. The suites open it with
+// openPlaybackAudio and give every wait for songs to play playMs, so they hold either way.
+constexpr int kAudioSpeed = 10;
+
+// The speed the device was found to play at (1 until openPlaybackAudio has measured it).
+inline double &audioSpeed()
+{
+    static double speed = 1.0;
+    return speed;
+}
+
+// Opens the silent device asking for kAudioSpeed, and measures the speed it plays at with one
+// play of probe (a short local song): played at speed s, a song ends after its length / s.
+inline bool openPlaybackAudio(const QString &probe)
+{
+    qputenv("KVR_AUDIO_SPEED", QByteArray::number(kAudioSpeed));
+    if (!BASS_Init(0, 44100, 0, nullptr, nullptr))
+        return false;
+    const QByteArray file = probe.toLocal8Bit();
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, file.constData(), 0, 0, 0);
+    if (!stream)
+        return false;
+    const double seconds = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetLength(stream, BASS_POS_BYTE));
+    std::atomic<bool> ended{false};
+    BASS_ChannelSetSync(
+        stream, BASS_SYNC_END, 0,
+        [](HSYNC, DWORD, DWORD, void *user) { static_cast<std::atomic<bool> *>(user)->store(true); }, &ended);
+    QElapsedTimer clock;
+    clock.start();
+    const bool played = BASS_ChannelPlay(stream, FALSE);
+    while (played && !ended.load() && clock.elapsed() < 20000)
+        QThread::msleep(2);
+    const qint64 took = std::max<qint64>(1, clock.elapsed());
+    BASS_StreamFree(stream);
+    if (!ended.load() || seconds <= 0)
+        return false;
+    audioSpeed() = std::clamp(seconds * 1000 / double(took), 1.0, double(kAudioSpeed));
+    qInfo("the silent device plays at %.1f times real time", audioSpeed());
+    return true;
+}
+
+// A timeout for songs of this many seconds in all to play on the device: their time at the
+// measured speed, and room for the network and a slow machine.
+inline int playMs(double seconds)
+{
+    return int(std::ceil(seconds * 1000 / audioSpeed())) + 5000;
 }
 
 inline QByteArray readAll(const QString &path)

@@ -98,7 +98,7 @@ private slots:
         const QString longSong = m_dir.filePath(QStringLiteral("long.mp3"));
         QVERIFY(makeToneMp3(longSong, 3.0, 330));
         m_longSong = readAll(longSong);
-        QVERIFY(BASS_Init(0, 44100, 0, nullptr, nullptr));
+        QVERIFY(openPlaybackAudio(m_good));
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
         g_setFolderSeam(&m_folders);
@@ -191,14 +191,15 @@ private slots:
 
         m_queue->playTheListSong(0);
         if (stops) {
-            QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, 15000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, playMs(0.25 * int(expected.size())));
             QCOMPARE(m_queue->chosen, expected);
             QCOMPARE(g_hStream.load(), 0u);
             QCOMPARE(g_nPlayingListId, 0);
             QCOMPARE(m_seam->playStarted, good);
             QCOMPARE(m_player->openStreamCount(), 0);
         } else {
-            QTRY_VERIFY_WITH_TIMEOUT(m_queue->chosen.size() >= expected.size(), 15000);
+            QTRY_VERIFY_WITH_TIMEOUT(m_queue->chosen.size() >= expected.size(),
+                                     playMs(0.25 * int(expected.size())));
             QCOMPARE(m_queue->chosen.mid(0, expected.size()), expected);
             QVERIFY(m_seam->playStarted >= good - 1);
             QCOMPARE(m_seam->resets, 0);
@@ -250,7 +251,7 @@ private slots:
         QVERIFY(QFile::exists(g_lyricFilePath(m_folders.m_sLrcDir, songName, QStringLiteral(".qrc"))));
 
         // The song ends; in order without wrap that is the end of the list.
-        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, playMs(1.0));
         QCOMPARE(m_seam->ends, 1);
         QTRY_COMPARE_WITH_TIMEOUT(m_player->workerCount(), 0, 5000);
 
@@ -261,7 +262,7 @@ private slots:
         QCOMPARE(g_nSongSourceKind, 0);
         QVERIFY(m_seam->calls.contains(QStringLiteral("netSongDur:") + dat));
         QCOMPARE(m_queue->rows[0].duration, QStringLiteral("00:01"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 2, playMs(1.0));
         QCOMPARE(m_fake.requestCount(), 0);
     }
 
@@ -281,7 +282,7 @@ private slots:
         QCOMPARE(g_nSongSourceKind, 0);
         QCOMPARE(readAll(g_cachedSongPath(cacheDir(), songName)), m_song);
         QVERIFY(mp3.exists());
-        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, playMs(1.0));
         QCOMPARE(m_fake.requestCount(), 0);
     }
 
@@ -300,7 +301,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_seam->playStarted, 1, 10000);
         // The watch sees the download end and asks for the cache; the broken file is refused.
         QTRY_VERIFY_WITH_TIMEOUT(m_player->m_bCacheFinished, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, playMs(3.0));
         const QString songName = QStringLiteral("A - Cut");
         QVERIFY(!QFile::exists(g_cachedSongPath(cacheDir(), songName)));
         QVERIFY(m_seam->localSongs.empty());
@@ -333,7 +334,7 @@ private slots:
         DownloadWatch watch(m_seam);
         m_queue->playTheListSong(0);
         QTRY_COMPARE_WITH_TIMEOUT(int(m_seam->localSongs.size()), 1, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, playMs(1.0));
 
         // Everything this round wrote is the one cached copy, directly in the cache folder.
         QStringList written;
@@ -373,7 +374,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(int(m_seam->localSongs.size()), 1, 10000);
         const QString dat = g_cachedSongPath(cacheDir(), QStringLiteral("A - Again"));
         QCOMPARE(readAll(dat), m_otherSong);
-        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, playMs(2.0));
         // The late answer arrives, opens a stream for a song that was left, and writes nothing:
         // the left worker is gone only once its late stream has ended.
         QTRY_COMPARE_WITH_TIMEOUT(m_player->workerCount(), 0, 5000);

@@ -63,7 +63,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         m_good = m_dir.filePath(QStringLiteral("good.mp3"));
         QVERIFY(makeToneMp3(m_good, 0.3));
-        QVERIFY(BASS_Init(0, 44100, 0, nullptr, nullptr));
+        QVERIFY(openPlaybackAudio(m_good));
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
     }
