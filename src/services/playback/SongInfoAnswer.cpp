@@ -4,6 +4,7 @@
 #include "services/core/Globals.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/downloads/httpDown.h"
+#include "services/net/HttpObject.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/httpRequestHandler.h"
 #include "services/pictures/albumPicHandler.h"
@@ -126,7 +127,7 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
 
         const QString playstate = textOf(root, QStringLiteral("playstate")).trimmed();
         qDebug().noquote() << QStringLiteral("--------------------歌曲playstate：") << playstate;
-        if (!seam->m_slPlayableStates.contains(playstate)) {
+        if (!g_presenceState().m_slPlayableStates.contains(playstate)) {
             if (uUserData == 0) {
                 // A lyric lookup for the song that plays: the refusal concerns nothing playing.
                 qDebug().noquote() << Q_FUNC_INFO << "lyric lookup of a song that may not be played:" << sId;

@@ -215,10 +215,10 @@ void songplayHandler::playTheSong(int nSongType, const QString &strFile, const Q
 
         m_sSongDuration = sDur;
         // By position, not by the colon: "03:07" is 3 x 60 + 7.
-        seam->m_nSongSeconds = sDur.left(2).toInt() * 60 + sDur.right(2).toInt();
+        m_session.m_nSongSeconds = sDur.left(2).toInt() * 60 + sDur.right(2).toInt();
 
         if (nSongType == 2 && !bLocal) {
-            seam->m_llStreamEnd = qint64(sSize.toULongLong());
+            m_session.m_llStreamEnd = qint64(sSize.toULongLong());
             m_pConnectTimer->stop();
             if (g_bMainUrlOk) {
                 realPlayNetSong(strFile, sFilename);
@@ -266,7 +266,7 @@ void songplayHandler::realPlayNetSong(const QString &sUrl, const QString &sName)
         MainWindowSeam *seam = g_mainWindowSeam();
         m_eFetch = Fetch::None;
         const QString sFull = g_sMainUrl + sUrl;
-        seam->m_llStreamStart = 0;
+        m_session.m_llStreamStart = 0;
         g_bNetSongComplete = false;
         m_bCacheFinished = false;
         m_nPromoteWorkerId = 0;

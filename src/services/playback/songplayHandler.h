@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/core/spis.h"
+#include "services/playback/PlaybackSession.h"
 
 #include <QList>
 #include <QObject>
@@ -96,6 +97,7 @@ public:
 
     bool m_bCacheFinished = false; // the current network song's cache file was completed
     QString m_sSongDuration;       // "mm:ss" of the song being played
+    PlaybackSession m_session;     // its length and the stream's data span
     spis m_curSong;                // the current song
     QString m_sCacheFilePath;      // the current network song's partial cache file
     int m_nConnectTicks = 0;       // buffering animation ticks since it last started
