@@ -109,17 +109,17 @@ void RadioPlayHandler::playTheRadioSong(int index)
         if (index == m_nCurIndex)
             return;
         switch (g_nPlayingListId) {
-        case 1:
+        case PlayingListId::kPlayQueue:
             g_playListSeam()->closeCurDisplayingEditor();
             break;
-        case 5:
-        case 6:
+        case PlayingListId::kRecentlyPlayed:
+        case PlayingListId::kMostPlayed:
             g_playListSeam()->clearCurPlayingRow(g_nPlayingListId);
             break;
         default:
             break;
         }
-        g_nPlayingListId = 4;
+        g_nPlayingListId = PlayingListId::kRadio;
         if (index < 0 || index >= count())
             return;
         const spis &song = *m_queue[size_t(index)];

@@ -98,11 +98,11 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
         MainWindowSeam *seam = g_mainWindowSeam();
         const quint32 songId = sId.toUInt();
         // A late answer for a song that is no longer wanted changes nothing.
-        if (uUserData == 1 && (!player || !player->isAwaitingSongInfo(songId))) {
+        if (uUserData == SongInfoAsker::kPlayback && (!player || !player->isAwaitingSongInfo(songId))) {
             qDebug().noquote() << Q_FUNC_INFO << "answer for a song that is no longer current:" << sId;
             return;
         }
-        if (uUserData == 0 && sId != g_sPendingLrcId) {
+        if (uUserData == SongInfoAsker::kLyricLookup && sId != g_sPendingLrcId) {
             qDebug().noquote() << Q_FUNC_INFO << "answer for a lyric no longer wanted:" << sId;
             return;
         }
@@ -128,13 +128,13 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
         const QString playstate = textOf(root, QStringLiteral("playstate")).trimmed();
         qDebug().noquote() << QStringLiteral("--------------------歌曲playstate：") << playstate;
         if (!g_presenceState().m_slPlayableStates.contains(playstate)) {
-            if (uUserData == 0) {
+            if (uUserData == SongInfoAsker::kLyricLookup) {
                 // A lyric lookup for the song that plays: the refusal concerns nothing playing.
                 qDebug().noquote() << Q_FUNC_INFO << "lyric lookup of a song that may not be played:" << sId;
                 return;
             }
             seam->showHint(QStringLiteral("由于版权原因，暂无法播放，请谅解"));
-            if (uUserData == 1) {
+            if (uUserData == SongInfoAsker::kPlayback) {
                 g_waitMs(m_nRefusalWaitMs);
                 // Only the refused song is skipped: not one the user started during the wait.
                 songplayHandler *now = g_pSongPlayHandler;
@@ -175,7 +175,7 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
 
         QString lyricPath;
         bool haveLyric = false;
-        if (uUserData == 0 || uUserData == 1) {
+        if (uUserData == SongInfoAsker::kLyricLookup || uUserData == SongInfoAsker::kPlayback) {
             QString lyric = cdataOf(root, QStringLiteral("tqrcword"));
             QString extension = QStringLiteral(".qrc");
             if (lyric.isEmpty()) {
@@ -183,7 +183,8 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
                 extension = QStringLiteral(".lrc");
             }
             haveLyric = !lyric.isEmpty();
-            const QString songName = uUserData == 1 ? songNameOf(player->m_curSong) : g_sPendingLrcName;
+            const QString songName =
+                uUserData == SongInfoAsker::kPlayback ? songNameOf(player->m_curSong) : g_sPendingLrcName;
             const QString lrcDir = g_folderSeam()->getLrcDir();
             lyricPath = g_lyricFilePath(lrcDir, songName, extension);
             if (haveLyric && !lyricPath.isEmpty() && !QFileInfo::exists(lyricPath)) {
@@ -193,18 +194,18 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
             }
         }
 
-        if (uUserData == 1) {
+        if (uUserData == SongInfoAsker::kPlayback) {
             qDebug().noquote() << "HTTPREQUEST_TYPE_ID response for netplay: " + xml;
             player->m_curSong.albumName = albumName;
             QString returnedId;
             switch (g_nPlayingListId) {
-            case 1:
-            case 5:
-            case 6:
+            case PlayingListId::kPlayQueue:
+            case PlayingListId::kRecentlyPlayed:
+            case PlayingListId::kMostPlayed:
                 returnedId =
                     lists->changePLCurPlayingNetSong(g_nPlayingListId, sId, wma, duration, size, picture);
                 break;
-            case 4:
+            case PlayingListId::kRadio:
                 if (g_pRadioPlayHandler)
                     returnedId =
                         g_pRadioPlayHandler->changePLCurPlayingNetSong(sId, wma, duration, size, picture);
@@ -224,14 +225,14 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
                 if (!picture.isEmpty())
                     g_pAlbumPicHandler->loadAlbumPicfromURL(picture, songId, songName);
                 else
-                    g_pAlbumPicHandler->loadAlbumPic(0, QString(), nullptr);
+                    g_pAlbumPicHandler->loadAlbumPic(AlbumPicSource::kDefault, QString(), nullptr);
             }
             player->m_curSong.id = songId;
             player->playTheSong(player->m_curSong.nType, wma, duration, songName, size, false);
             qDebug().noquote() << Q_FUNC_INFO << "singer:" << singerId << singer;
             if (g_pSingerHandler)
                 g_pSingerHandler->requestSingerPic(singerId.toUInt(), singer);
-        } else if (uUserData == 0) {
+        } else if (uUserData == SongInfoAsker::kLyricLookup) {
             if (haveLyric) {
                 qDebug().noquote() << "HTTPREQUEST_TYPE_ID response for LRC request: " + xml
                                    << g_sPendingLrcName;
@@ -251,10 +252,10 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
 void SongInfoAnswer::dealwithIDResponseError(quintptr uUserData, QObject *waiter)
 {
     try {
-        if (uUserData == 1) {
+        if (uUserData == SongInfoAsker::kPlayback) {
             if (g_pSongPlayHandler)
                 g_pSongPlayHandler->StartPlayNextSong(555);
-        } else if (uUserData == 0) {
+        } else if (uUserData == SongInfoAsker::kLyricLookup) {
             qDebug().noquote() << "lrc's id response error";
         } else if (auto *down = qobject_cast<httpDown *>(waiter)) {
             down->dealwithNetReponseErr();
@@ -275,7 +276,7 @@ void SongInfoAnswer::registerRoutes(httpRequestHandler *client)
         // Consulted for failures of the playback engine's requests: only the awaited song's
         // failure moves playback on.
         [](const HttpAnswer &a) {
-            return a.uUserData != 1 ||
+            return a.uUserData != SongInfoAsker::kPlayback ||
                    (g_pSongPlayHandler && g_pSongPlayHandler->isAwaitingSongInfo(a.sId.toUInt()));
         });
 }

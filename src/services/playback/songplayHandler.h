@@ -1,5 +1,6 @@
 #pragma once
 
+#include "services/core/SongConstants.h"
 #include "services/core/spis.h"
 #include "services/playback/PlaybackSession.h"
 
@@ -21,7 +22,7 @@ class kvrNetPlayWork;
 // only, under m_mutexPRPI.
 struct PRPI
 {
-    int nKind = 3;                   // 2 network stream opened by a worker, 3 stream from a file
+    int nKind = SongType::kLocal;    // kNetwork: a stream a worker opened; kLocal: from a file
     kvrNetPlayWork *pWork = nullptr; // the worker that opens it (kind 2)
     quint32 hStream = 0;             // 0 while the worker has not reported it
     bool bHandedOver = false;        // the stream already went to the free queue

@@ -61,9 +61,9 @@ public:
 
     // What the playback controller, the radio queue and the song-information answer ask of the
     // play panel.
-    // The title line for the network player's states: 0 preparing (s the song's name), 1 asking
-    // for the stream address, 2 buffering (s the animated text), 3 playing (s the song's name),
-    // 4 stopped (s empty).
+    // The title line for the network player's states (NetplayStatus): 0 preparing (s the song's
+    // name), 1 asking for the stream address, 2 buffering (s the animated text), 3 playing (s the
+    // song's name), 4 stopped (s empty).
     virtual void changeNetplayStatus(int nStatus, const QString &s) = 0;
     // A stream started playing (equalizer, play buttons, elapsed-time timer, volume).
     virtual void dealWithPlayStarted() = 0;
