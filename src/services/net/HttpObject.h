@@ -60,9 +60,9 @@ PresenceState &g_presenceState();
 // Every request carries the action (attribute User), a user value (User + 1) and a carried text
 // (User + 2). For actions 110 to 112 the user value is the report's first part and for 113 a
 // LogUploadRecord, made with newReport / newLogUpload. The request holds them by value, so they
-// go with it whether its answer arrives, fails, or never comes because this object went first. Values
-// appended to a body (key, serial, live id, MAC) are percent-encoded, so an odd answer cannot
-// change the form's shape.
+// go with it whether its answer arrives, fails, or never comes because this object went first.
+// Values appended to a body (key, serial, live id, MAC) are percent-encoded, so an odd answer
+// cannot change the form's shape.
 //
 // The values the reports carry and learn (serial, key-query address, MAC, live id, playable
 // states, the PostLogObject) live in g_presenceState(); the radio channel row is built through
