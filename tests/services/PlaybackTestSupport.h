@@ -98,7 +98,7 @@ public:
     // A double-click on a row: the play queue becomes the playing list and the row plays.
     void playTheListSong(int row)
     {
-        g_nPlayingListId = 1;
+        g_nPlayingListId = PlayingListId::kPlayQueue;
         wrongCount = 0;
         spis s;
         choose(row, s);
@@ -260,9 +260,9 @@ public:
     void changeCurPlayingNetSongDur(QString &sDur, const QString &sLocalSong) override
     {
         calls << QStringLiteral("netSongDur:") + sLocalSong;
-        if (g_nPlayingListId == 4 && g_pRadioPlayHandler)
+        if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
             g_pRadioPlayHandler->changePLCurPlayingNetSongDur(sDur, sLocalSong);
-        else if (g_nPlayingListId == 1 || g_nPlayingListId == 5 || g_nPlayingListId == 6)
+        else if (PlayingListId::isPage(g_nPlayingListId))
             g_playListSeam()->changePLCurPlayingNetSongDur(g_nPlayingListId, sDur, sLocalSong);
     }
     void setLoveBtnState(quint32 id) override { loveStates << QString::number(id); }
@@ -309,7 +309,8 @@ public:
     {
         songplayHandler *player = g_pSongPlayHandler;
         const quint32 stream = g_hStream.load();
-        if (!player || stream == 0 || g_nSongSourceKind != 1 || player->m_bCacheFinished)
+        if (!player || stream == 0 || g_nSongSourceKind != SongSourceKind::kNetwork ||
+            player->m_bCacheFinished)
             return;
         const QWORD downloaded = BASS_StreamGetFilePosition(stream, BASS_FILEPOS_DOWNLOAD);
         if (downloaded == QWORD(-1))
@@ -393,8 +394,8 @@ struct PlaybackRig
         }
         g_sMainUrl.clear();
         g_bMainUrlOk = false;
-        g_nPlayingListId = 0;
-        g_nSongSourceKind = -1;
+        g_nPlayingListId = PlayingListId::kNone;
+        g_nSongSourceKind = SongSourceKind::kNone;
         g_sPendingLrcId.clear();
         g_sPendingLrcName.clear();
         g_presenceState().m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"),
