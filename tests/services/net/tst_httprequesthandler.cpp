@@ -253,10 +253,8 @@ private slots:
     {
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
-        g_setMainWindowSeam(&m_seam);
         g_sLogDir = m_logs.path();
     }
-    void cleanupTestCase() { g_setMainWindowSeam(nullptr); }
     void init()
     {
         m_fake.clearFaults();
@@ -784,6 +782,7 @@ private slots:
 private:
     FakeWebService m_fake;
     RecordingSeam m_seam;
+    ScopedSeam<MainWindowSeam> m_installedSeam{&m_seam};
     QTemporaryDir m_logs;
     QObject m_owner;
     httpRequestHandler *m_client = nullptr;

@@ -94,13 +94,11 @@ private slots:
     {
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
-        g_setMainWindowSeam(&m_seam);
         QVERIFY(QDir().mkpath(m_app.path() + "/images"));
         QVERIFY(QFile::copy(FakeWebService::defaultFixtureDir() + "/album.png",
                             m_app.path() + "/images/DefaultArtistrImg.png"));
         g_sAppDir = m_app.path();
     }
-    void cleanupTestCase() { g_setMainWindowSeam(nullptr); }
 
     void init()
     {
@@ -466,6 +464,7 @@ private slots:
 private:
     FakeWebService m_fake;
     PictureSeam m_seam;
+    ScopedSeam<MainWindowSeam> m_installedSeam{&m_seam};
     QTemporaryDir m_app;
     std::unique_ptr<QTemporaryDir> m_data;
     httpRequestHandler *m_client = nullptr;
