@@ -1,6 +1,7 @@
-// The web-service client against the fake service: the exact address of every request type, the
-// dispatch of every answer and failure to its handler with its type and user value, and bad
-// answers that must end in the failure path without a crash.
+// The web-service client against the fake service: the exact request of every request type and
+// of the other service addresses as the service gets it, what every answer and failure reaches
+// (handlers, signals, window calls, globals), and bad answers that must end in the failure path
+// without a crash.
 #include "FakeServiceHosts.h"
 #include "RecordingSeam.h"
 
@@ -13,6 +14,8 @@
 #include "services/net/httpRequestHandler.h"
 
 #include <QDate>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -548,6 +551,67 @@ private slots:
 
         QTRY_COMPARE(effects(), failed);
         checkDeliveries(user, true);
+    }
+
+    // The addresses that the table above does not send: the other lists' variants of the
+    // favourite edits and the pages that the player opens in the browser. The service must know
+    // each one as it arrives.
+    void theOtherAddressesAreOnesTheServiceKnows_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<int>("host");
+        QTest::addColumn<QString>("target");
+        const ServiceEndpoints &e = g_endpoints();
+        const QString check = g_getCheckValue(kMember, kDate);
+        const auto edit = [&](const QString &endpoint, const char *key, const QString &value) {
+            return ServiceUrl(endpoint)
+                .value(kMember)
+                .add(key, value)
+                .add("&c=", check)
+                .add("&r=", kRevision)
+                .toString();
+        };
+        const auto service = int(FakeHost::Service);
+        const auto account = int(FakeHost::Account);
+        const QString tail = "&c=29226b&r=" + kRevisionEncoded;
+        QTest::newRow("delete songs, own list") << edit(e.delSongOwn, "&s=", "1001") << service
+                                                << "/do/apiHandler.ashx?t=diy-delsong&n=10086&s=1001" + tail;
+        QTest::newRow("add a song, default list") << edit(e.addSongDefault, "&s=", "1001") << service
+                                                  << "/do/apiHandler.ashx?t=addsong&n=10086&s=1001" + tail;
+        QTest::newRow("add songs, own list") << edit(e.addSongsOwn, "&d=", "17") << service
+                                             << "/do/apiHandler.ashx?t=diy-addsongs&n=10086&d=17" + tail;
+        QTest::newRow("move default to own")
+            << edit(e.moveDefaultToOwn, "&dd=", "17") << service
+            << "/do/apiHandler.ashx?t=FromDefaultToDiyMoveSongs&n=10086&dd=17" + tail;
+        QTest::newRow("move own to default")
+            << edit(e.moveOwnToDefault, "&d=", "18") << service
+            << "/do/apiHandler.ashx?t=FromDiyToDefaultMoveSongs&n=10086&d=18" + tail;
+        QTest::newRow("external address") << e.externalAddress << service << "/client/ip.ashx";
+        QTest::newRow("web search") << ServiceUrl(e.webSearchPage).value("晴天").toString() << service
+                                    << "/search.aspx?keyword=%E6%99%B4%E5%A4%A9";
+        QTest::newRow("home") << e.homePage << service << "/index.html";
+        QTest::newRow("chart") << e.chartPage << service << "/bang.html";
+        QTest::newRow("singers") << e.singerPage << service << "/geshou.html";
+        QTest::newRow("categories") << e.categoryPage << service << "/fenlei.html";
+        QTest::newRow("topics") << e.topicPage << service << "/zhuanti.html";
+        QTest::newRow("forgotten password") << e.forgetPasswordPage << account << "/reg/getpass.asp";
+        QTest::newRow("suggestions") << e.suggestionPage << account << "/gbook/?r=ruanjian";
+    }
+    void theOtherAddressesAreOnesTheServiceKnows()
+    {
+        QFETCH(QString, url);
+        QFETCH(int, host);
+        QFETCH(QString, target);
+        QNetworkReply *reply =
+            m_client->networkAccessManager()->get(QNetworkRequest(QUrl::fromEncoded(url.toUtf8())));
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        reply->deleteLater();
+        const QList<FakeRequest> log = m_fake.requests();
+        QCOMPARE(log.size(), 1);
+        QCOMPARE(int(log.first().host), host);
+        QCOMPARE(QString::fromUtf8(log.first().target), target);
     }
 
     void transportFaultsEndInTheFailurePath_data()
