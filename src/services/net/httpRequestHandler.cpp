@@ -385,7 +385,7 @@ void httpRequestHandler::registerOwnRoutes()
             });
     }
 
-    // An answer that is no longer waited for is dropped; the owner judges by the answer.
+    // An answer that its owner no longer waits for (isWanted) is dropped.
     setOwnRoute(
         HTTPREQUEST_TYPE_SEARCHCOMPLETE,
         [this](HttpAnswer &a) {
