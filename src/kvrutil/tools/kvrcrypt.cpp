@@ -29,12 +29,13 @@ bool readAll(const QString &path, QByteArray *data)
     return true;
 }
 
+// A named output is replaced whole or not at all, so a failed run never leaves half a file.
 bool writeAll(const QString &path, const QByteArray &data)
 {
+    if (path != QLatin1String("-"))
+        return g_saveFileAtomically(path, data);
     QFile file;
-    const bool ok = path == QLatin1String("-") ? file.open(stdout, QIODevice::WriteOnly)
-                                               : (file.setFileName(path), file.open(QIODevice::WriteOnly));
-    return ok && file.write(data) == data.size();
+    return file.open(stdout, QIODevice::WriteOnly) && file.write(data) == data.size() && file.flush();
 }
 
 } // namespace
