@@ -13,6 +13,7 @@ packages=(
   libasound2-dev libcurl4-openssl-dev libtag1-dev
   xvfb xauth x11-apps imagemagick dbus dbus-x11
   fonts-noto-cjk locales procps python3
+  clang-14 libclang-rt-14-dev   # scripts/fuzz.sh: clang with libFuzzer
 )
 
 missing=()

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <cstdio>
@@ -29,13 +30,17 @@ bool readAll(const QString &path, QByteArray *data)
     return true;
 }
 
-// A named output is replaced whole or not at all, so a failed run never leaves half a file.
+// A file is replaced whole or not at all, so a failed run never leaves half a file; standard
+// output, devices and pipes ("/dev/stdout", "<(...)") are written as they are.
 bool writeAll(const QString &path, const QByteArray &data)
 {
-    if (path != QLatin1String("-"))
+    const QFileInfo info(path);
+    if (path != QLatin1String("-") && (!info.exists() || info.isFile()))
         return g_saveFileAtomically(path, data);
     QFile file;
-    return file.open(stdout, QIODevice::WriteOnly) && file.write(data) == data.size() && file.flush();
+    const bool ok = path == QLatin1String("-") ? file.open(stdout, QIODevice::WriteOnly)
+                                               : (file.setFileName(path), file.open(QIODevice::WriteOnly));
+    return ok && file.write(data) == data.size() && file.flush();
 }
 
 } // namespace
