@@ -17,7 +17,7 @@
 
 // The decoded picture, or a null image when the bytes are no picture (an HTML error page served
 // with status 200, a truncated download).
-QImage g_decodePicture(const QByteArray &bytes);
+[[nodiscard]] QImage g_decodePicture(const QByteArray &bytes);
 
 // Stores bytes as a new file in folder; fileName receives the bare name. False when no file
 // could be created or written (errorText says why; no file is left behind). The file appears
