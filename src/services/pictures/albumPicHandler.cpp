@@ -194,8 +194,8 @@ void albumPicHandler::saveAlbumPic(const QString &sUrl, QByteArray *pData)
         ass.setAttribute(QStringLiteral("id"), QString::number(m_nCurSongId));
         ass.setAttribute(QStringLiteral("file"), name);
         assRoot.appendChild(ass);
-        // A failed save keeps the document in memory: the next save writes it all.
-        g_saveEncipheredXml(assoPath(), m_doc);
+        // A failed save (logged there) keeps the document in memory: the next save writes it all.
+        (void)g_saveEncipheredXml(assoPath(), m_doc);
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }
@@ -218,7 +218,7 @@ void albumPicHandler::saveAlbumPicwithSongAsso(const QString &sFile, uint nSongI
         ass.setAttribute(QStringLiteral("id"), QString::number(nSongId));
         ass.setAttribute(QStringLiteral("file"), sFile);
         assRoot.appendChild(ass);
-        g_saveEncipheredXml(assoPath(), m_doc);
+        (void)g_saveEncipheredXml(assoPath(), m_doc); // as in saveAlbumPic
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }

@@ -177,8 +177,8 @@ void singerHandler::saveSingerPic(uint nSingerId, QByteArray *pData)
         e.setAttribute(QStringLiteral("file"), name);
         singers.appendChild(e);
         m_hashName2Id.insert(nameKey(record->name), QString::number(nSingerId));
-        // A failed save keeps the document in memory: the next save writes it all.
-        g_saveEncipheredXml(singerFilePath(), m_doc);
+        // A failed save (logged there) keeps the document in memory: the next save writes it all.
+        (void)g_saveEncipheredXml(singerFilePath(), m_doc);
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }

@@ -60,7 +60,7 @@ public:
     QString getSingerIdfromName(const QString &sSingerName);
     // Large picture n (taken modulo their number) of the singer; false when there is none yet,
     // it has not arrived, it does not decode, or n is negative. Needs a GUI application.
-    bool loadTheBigSingerImage(uint nSingerId, int n, QPixmap &picture);
+    [[nodiscard]] bool loadTheBigSingerImage(uint nSingerId, int n, QPixmap &picture);
 
     // The thumbnail's address: image host + "/pic/gstx/" + ceil(id / 10000) + "/" + id + ".jpg".
     static QString thumbnailUrl(uint nSingerId);
