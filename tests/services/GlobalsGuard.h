@@ -1,8 +1,9 @@
 #pragma once
 
-// Saves every program-wide value of services/core/Globals.h and services/playback/PlaybackGlobals.h
-// when made and puts them back when it goes, so that a test function leaves no trace in the next
-// one and each runs alone as it runs in the suite. Make one in init() and drop it in cleanup():
+// Saves every program-wide value of services/core/Globals.h and services/playback/PlaybackGlobals.h,
+// and the presence state (g_presenceState), when made and puts them back when it goes, so that a test
+// function leaves no trace in the next one and each runs alone as it runs in the suite. Make one in init()
+// and drop it in cleanup():
 //
 //     std::optional<GlobalsGuard> m_globals;
 //     void init() { m_globals.emplace(); ... }
@@ -11,6 +12,7 @@
 // Threads: GUI thread, with no worker of the services running (as the globals themselves
 // require).
 #include "services/core/Globals.h"
+#include "services/net/HttpObject.h"
 #include "services/playback/PlaybackGlobals.h"
 
 #include <QMutexLocker>
@@ -46,6 +48,7 @@ public:
         , m_nSongSourceKind(g_nSongSourceKind)
         , m_bNetSongComplete(g_bNetSongComplete)
         , m_nPlayingListId(g_nPlayingListId)
+        , m_presence(g_presenceState())
     {
         QMutexLocker locker(&g_mutexLogCount);
         m_nPendingLogCount = g_nPendingLogCount;
@@ -80,6 +83,7 @@ public:
         g_nSongSourceKind = m_nSongSourceKind;
         g_bNetSongComplete = m_bNetSongComplete;
         g_nPlayingListId = m_nPlayingListId;
+        g_presenceState() = m_presence;
         QMutexLocker locker(&g_mutexLogCount);
         g_nPendingLogCount = m_nPendingLogCount;
     }
@@ -115,5 +119,6 @@ private:
     const int m_nSongSourceKind;
     const bool m_bNetSongComplete;
     const int m_nPlayingListId;
+    const PresenceState m_presence;
     int m_nPendingLogCount = 0;
 };

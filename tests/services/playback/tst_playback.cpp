@@ -12,7 +12,7 @@
 #include "services/playback/PlaybackRoutes.h"
 #include "services/playback/SongCachePaths.h"
 #include "services/playback/kvrNetPlayWork.h"
-#include "services/seams/FolderSeam.h"
+#include "services/seams/FixedFolderSeam.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -52,10 +52,14 @@ private:
     QByteArray m_longSong;  // a 3 s tone
     int m_round = 0;
     QString m_root; // this test's folders
-    FolderSeam m_folders;
+    FixedFolderSeam m_folders;
     TestLyricDisplay m_lyrics;
+    ScopedSeam<FolderSeam> m_installedFolders{&m_folders};
+    ScopedSeam<LyricDisplaySeam> m_installedLyrics{&m_lyrics};
     PlaybackSeam *m_seam = nullptr;
     TestPlayQueue *m_queue = nullptr;
+    std::optional<ScopedSeam<MainWindowSeam>> m_installedSeam;
+    std::optional<ScopedSeam<PlayListSeam>> m_installedQueue;
     httpRequestHandler *m_client = nullptr;
     songplayHandler *m_player = nullptr;
     std::optional<GlobalsGuard> m_globals;
@@ -101,16 +105,9 @@ private slots:
         QVERIFY(openPlaybackAudio(m_good));
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
-        g_setFolderSeam(&m_folders);
-        g_setLyricDisplaySeam(&m_lyrics);
     }
 
-    void cleanupTestCase()
-    {
-        g_setFolderSeam(nullptr);
-        g_setLyricDisplaySeam(nullptr);
-        BASS_Free();
-    }
+    void cleanupTestCase() { BASS_Free(); }
 
     void init()
     {
@@ -127,10 +124,11 @@ private slots:
         g_nPlayingListId = 0;
         g_nSongSourceKind = -1;
         m_seam = new PlaybackSeam;
-        m_seam->m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
-        g_setMainWindowSeam(m_seam);
+        g_presenceState().m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"),
+                                                QStringLiteral("3")};
+        m_installedSeam.emplace(m_seam);
         m_queue = new TestPlayQueue;
-        g_setPlayListSeam(m_queue);
+        m_installedQueue.emplace(m_queue);
         m_client = new httpRequestHandler;
         g_phttpHandler = m_client;
         m_player = new songplayHandler;
@@ -146,9 +144,9 @@ private slots:
         g_phttpHandler = nullptr;
         delete m_client;
         m_client = nullptr;
-        g_setPlayListSeam(nullptr);
+        m_installedQueue.reset();
         delete m_queue;
-        g_setMainWindowSeam(nullptr);
+        m_installedSeam.reset();
         delete m_seam;
         m_globals.reset();
     }
@@ -208,7 +206,7 @@ private slots:
         }
         if (good > 0) {
             // The song length comes from the duration text by position: "03:07" is 187 s.
-            QCOMPARE(m_seam->m_nSongSeconds, 187);
+            QCOMPARE(m_player->m_session.m_nSongSeconds, 187);
             QCOMPARE(g_nSongSourceKind, 0);
         }
         // A local file never asks the service anything.
@@ -220,7 +218,7 @@ private slots:
         m_fake.serveFile(FakeHost::Files, QStringLiteral("/mp3/10000.mp3"), m_song, "audio/mpeg");
         m_queue->mode = 1;
         m_queue->addRow(networkRow(10000, QStringLiteral("王菲"), QStringLiteral("红豆")));
-        DownloadWatch watch(m_seam);
+        DownloadWatch watch;
 
         m_queue->playTheListSong(0);
         QTRY_COMPARE_WITH_TIMEOUT(m_seam->playStarted, 1, 10000);
@@ -296,7 +294,7 @@ private slots:
         m_queue->mode = 1;
         m_queue->addRow(networkRow(10000, QStringLiteral("A"), QStringLiteral("Cut"),
                                    QStringLiteral("/mp3/10000.mp3"), QString::number(m_longSong.size())));
-        DownloadWatch watch(m_seam);
+        DownloadWatch watch;
         m_queue->playTheListSong(0);
         QTRY_COMPARE_WITH_TIMEOUT(m_seam->playStarted, 1, 10000);
         // The watch sees the download end and asks for the cache; the broken file is refused.
@@ -331,7 +329,7 @@ private slots:
         m_queue->mode = 1;
         m_queue->addRow(networkRow(10000, artist, title, QStringLiteral("/mp3/10000.mp3"),
                                    QString::number(m_song.size())));
-        DownloadWatch watch(m_seam);
+        DownloadWatch watch;
         m_queue->playTheListSong(0);
         QTRY_COMPARE_WITH_TIMEOUT(int(m_seam->localSongs.size()), 1, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, playMs(1.0));
@@ -366,7 +364,7 @@ private slots:
         m_queue->mode = 1;
         m_queue->addRow(networkRow(10000, QStringLiteral("A"), QStringLiteral("Again"),
                                    QStringLiteral("/mp3/10000.mp3"), QString::number(m_song.size())));
-        DownloadWatch watch(m_seam);
+        DownloadWatch watch;
         m_queue->playTheListSong(0);
         QTRY_COMPARE_WITH_TIMEOUT(m_fake.requests(FakeHost::Files).size(), 1, 5000);
         m_fake.serveFile(FakeHost::Files, QStringLiteral("/mp3/10000.mp3"), m_otherSong, "audio/mpeg");
