@@ -43,8 +43,7 @@ kvrNetPlayWork::kvrNetPlayWork(songplayHandler *handler, const QString &songName
 kvrNetPlayWork::~kvrNetPlayWork()
 {
     std::lock_guard locker(m_mutexFile);
-    delete m_pFile;
-    m_pFile = nullptr;
+    m_pFile.reset();
 }
 
 void kvrNetPlayWork::setJob(QFile *file, const QString &url, const QString &partialPath,
@@ -52,7 +51,7 @@ void kvrNetPlayWork::setJob(QFile *file, const QString &url, const QString &part
 {
     std::lock_guard handOver(s_handOver);
     std::lock_guard locker(m_mutexFile);
-    m_pFile = file;
+    m_pFile.reset(file);
     m_sUrl = url;
     m_sPartialPath = partialPath;
     m_sCachedPath = cachedPath;
