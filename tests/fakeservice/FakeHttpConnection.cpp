@@ -176,6 +176,22 @@ void FakeHttpConnection::handle()
         }
         break;
     }
+    case FakeFault::Endless: {
+        QByteArray unit = fault.body.isEmpty() ? QByteArray("x") : fault.body;
+        while (unit.size() < 64 * 1024)
+            unit += unit;
+        // Without a length the body ends only when the connection does; the next piece goes
+        // out once the last one has left, so the server never queues more than it sends.
+        m_socket->write("HTTP/1.1 " + QByteArray::number(fault.status) + ' ' + reason(fault.status) +
+                        "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n");
+        m_socket->write(unit);
+        connect(m_socket, &QTcpSocket::bytesWritten, this, [this, unit]() {
+            if (m_socket->state() == QAbstractSocket::ConnectedState &&
+                m_socket->bytesToWrite() < unit.size())
+                m_socket->write(unit);
+        });
+        break;
+    }
     case FakeFault::Garbage: {
         static const char garbage[] = "\x00\xff\xfe garbage, not HTTP \x01\x02\x03\r\n\r\n";
         m_socket->write(garbage, sizeof(garbage) - 1);

@@ -1,5 +1,6 @@
 #include "services/downloads/UpdateCheck.h"
 
+#include "platform/BoundedAnswer.h"
 #include "platform/UpdateShared.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
@@ -121,13 +122,14 @@ void g_checkUpdateManually(bool bAuto)
         if (checkTimeoutMs() > 0)
             request.setTransferTimeout(checkTimeoutMs());
         std::unique_ptr<QNetworkReply> reply(manager.get(request));
+        kvrnet::boundAnswer(reply.get());
         if (!reply->isFinished()) {
             QEventLoop loop;
             QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
             loop.exec();
         }
         if (reply->error() != QNetworkReply::NoError) {
-            fail(QStringLiteral("req err: ") + reply->errorString());
+            fail(QStringLiteral("req err: ") + kvrnet::answerError(reply.get()));
             return;
         }
         const QByteArray body = reply->readAll();

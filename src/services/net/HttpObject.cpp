@@ -1,5 +1,6 @@
 #include "services/net/HttpObject.h"
 
+#include "platform/BoundedAnswer.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
 #include "services/net/PostLogObject.h"
@@ -98,6 +99,7 @@ void HttpObject::get(const QString &url, int action, quintptr userValue, const Q
     if (m_nTransferTimeoutMs > 0)
         request.setTransferTimeout(m_nTransferTimeoutMs);
     QNetworkReply *reply = m_nam.get(request);
+    kvrnet::boundAnswer(reply);
     connect(reply, &QNetworkReply::finished, this, &HttpObject::onGetReplyFinished);
 }
 
@@ -112,6 +114,7 @@ void HttpObject::post(const QString &url, int action, quintptr userValue, const 
     if (m_nTransferTimeoutMs > 0)
         request.setTransferTimeout(m_nTransferTimeoutMs);
     QNetworkReply *reply = m_nam.post(request, body);
+    kvrnet::boundAnswer(reply);
     connect(reply, &QNetworkReply::finished, this, &HttpObject::onPostReplyFinished);
 }
 
@@ -133,6 +136,7 @@ void HttpObject::onGetReplyFinished()
     MainWindowSeam *seam = g_mainWindowSeam();
     try {
         if (reply->error() != QNetworkReply::NoError) {
+            qDebug().noquote() << Q_FUNC_INFO << action << kvrnet::answerError(reply);
             switch (action) {
             case ACTION_NEXT_LOGIN:
             case ACTION_NEXT_LOGOUT:
@@ -230,6 +234,7 @@ void HttpObject::onPostReplyFinished()
     const int action = actionValue.toInt();
     try {
         if (reply->error() != QNetworkReply::NoError) {
+            qDebug().noquote() << Q_FUNC_INFO << action << kvrnet::answerError(reply);
             if (action == ACTION_NEXT_GET_LIVE_KEY) {
                 qDebug().noquote() << "------------获取Live Id失败 1";
             } else if (action == ACTION_NEXT_UPDATE_ERROR_INFO) {
