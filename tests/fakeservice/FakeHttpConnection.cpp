@@ -192,6 +192,14 @@ void FakeHttpConnection::handle()
         });
         break;
     }
+    case FakeFault::NoLength: {
+        QByteArray response = normalResponse(plan, head);
+        const int length = response.indexOf("\r\nContent-Length: ");
+        if (length >= 0)
+            response.remove(length, response.indexOf("\r\n", length + 2) - length);
+        sendAndClose(response);
+        break;
+    }
     case FakeFault::Garbage: {
         static const char garbage[] = "\x00\xff\xfe garbage, not HTTP \x01\x02\x03\r\n\r\n";
         m_socket->write(garbage, sizeof(garbage) - 1);

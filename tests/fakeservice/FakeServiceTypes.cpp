@@ -110,6 +110,13 @@ FakeFault FakeFault::endless(const QByteArray &body, int status)
     return fault;
 }
 
+FakeFault FakeFault::noLength()
+{
+    FakeFault fault;
+    fault.kind = NoLength;
+    return fault;
+}
+
 QString FakeRequest::path() const
 {
     const int question = target.indexOf('?');

@@ -56,6 +56,8 @@ struct FakeFault
                      // (ms < 0: never, the connection stays open and silent)
         Endless,     // status and headers without a length, then body (or "x") over and over as
                      // fast as the client reads, until the client closes
+        NoLength,    // the normal answer without its own Content-Length (one among the answer's
+                     // headers still goes out), the body ending with the connection
     };
     Kind kind = ErrorStatus;
     int status = 500;
@@ -72,6 +74,7 @@ struct FakeFault
     static FakeFault garbage();
     static FakeFault stallAfter(qint64 bytes, int ms = -1);
     static FakeFault endless(const QByteArray &body = QByteArray(), int status = 200);
+    static FakeFault noLength();
     FakeFault &only(int count)
     {
         times = count;

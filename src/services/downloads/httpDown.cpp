@@ -1,5 +1,6 @@
 #include "services/downloads/httpDown.h"
 
+#include "platform/ContentRange.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
 #include "services/core/ProgramHelpers.h"
@@ -18,7 +19,6 @@
 #include <QFileInfo>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardItem>
 
@@ -130,8 +130,7 @@ void httpDown::closeFile()
         m_pFile->flush();
         m_pFile->close();
     }
-    delete m_pFile;
-    m_pFile = nullptr;
+    m_pFile.reset();
 }
 
 void httpDown::requestSongInfo(const QString &songId)
@@ -196,7 +195,7 @@ void httpDown::downloadFile(const QString &sUrl, const QString &sLocalDir, const
 
         m_url = QUrl(sUrl);
         closeFile();
-        m_pFile = new QFile(m_sTempPath);
+        m_pFile = std::make_unique<QFile>(m_sTempPath);
         // Without a folder the file would land wherever the program happens to run.
         if (folder.isEmpty() || !m_pFile->open(QIODevice::WriteOnly | QIODevice::Append)) {
             const QString error =
@@ -357,21 +356,17 @@ bool httpDown::checkAnswer()
     const QVariant lengthValue = m_pReply->header(QNetworkRequest::ContentLengthHeader);
     const qint64 length = lengthValue.isValid() ? lengthValue.toLongLong() : -1;
     if (status == 206) {
-        static const QRegularExpression contentRange(QStringLiteral("^\\s*bytes\\s+(\\d+)-(\\d+)/(\\d+|\\*)"),
-                                                     QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpressionMatch match =
-            contentRange.match(QString::fromLatin1(m_pReply->rawHeader("Content-Range")));
-        if (!match.hasMatch() || match.captured(1).toLongLong() != m_nBase) {
+        const ContentRange range = ContentRange::parse(m_pReply->rawHeader("Content-Range"));
+        if (!range.valid || range.first != m_nBase) {
             refuse(QStringLiteral("the range does not start at the end of the partial file"));
             return false;
         }
         // The song's size from the range itself: a range that stops short of it must not make
-        // the partial file look complete.
-        const qint64 whole = match.captured(3) == QLatin1String("*") ? -1 : match.captured(3).toLongLong();
-        if (whole > 0)
-            setTotal(whole);
-        else if (length > 0)
-            setTotal(m_nBase + length);
+        // the partial file look complete. Without it, the length after the partial file.
+        if (range.total >= 0)
+            return setTotal(range.total);
+        if (length > 0)
+            return setTotalAfterBase(length);
         return true;
     }
     if (status == 200) {
@@ -387,7 +382,7 @@ bool httpDown::checkAnswer()
                 m_pRecord->downloaded = 0;
         }
         if (length > 0)
-            setTotal(length);
+            return setTotal(length);
         return true;
     }
     // An error page, a redirect or anything else: none of it belongs in the song.
@@ -418,6 +413,10 @@ void httpDown::httpReadyRead()
         if (!m_pReply || !m_pFile)
             return;
         const QByteArray data = m_pReply->readAll();
+        if (m_nTotal > 0 && data.size() > m_nTotal - m_nBase - m_nRead) {
+            refuse(QStringLiteral("more data than the song's size"));
+            return;
+        }
         if (m_pFile->write(data) != data.size()) {
             m_bSaveFailed = true;
             refuse(QStringLiteral("cannot write the partial file: ") + m_pFile->errorString());
@@ -429,22 +428,38 @@ void httpDown::httpReadyRead()
     }
 }
 
-void httpDown::setTotal(qint64 total)
+bool httpDown::setTotal(qint64 total)
 {
+    if (total < m_nBase) {
+        refuse(QStringLiteral("a song smaller than its partial file"));
+        return false;
+    }
     m_nTotal = total;
     if (m_pRecord)
         m_pRecord->size = QString::number(double(m_nTotal) / 1048576.0, 'f', 2) + QStringLiteral(" M");
+    return true;
+}
+
+bool httpDown::setTotalAfterBase(qint64 length)
+{
+    qint64 total = 0;
+    if (qAddOverflow(m_nBase, length, &total)) {
+        refuse(QStringLiteral("a length past any file size"));
+        return false;
+    }
+    return setTotal(total);
 }
 
 void httpDown::updateDataReadProgress(qint64 bytesRead, qint64 totalBytes)
 {
-    // The network layer reports progress only now and then; the total is taken from the answer's
-    // headers and the count of bytes from what reached the file (httpReadyRead).
+    // The network layer reports progress only now and then, and at the end of an answer of
+    // unknown length it gives what arrived as the total, which would make any fragment look
+    // whole. So the total comes from the answer's headers only, and the count of bytes from what
+    // reached the file (httpReadyRead); the progress merely has the answer judged early.
     Q_UNUSED(bytesRead);
-    if (!m_bBusy || !m_pReply || totalBytes <= 0 || !checkAnswer())
-        return;
-    if (m_nTotal == 0)
-        setTotal(m_nBase + totalBytes);
+    Q_UNUSED(totalBytes);
+    if (m_bBusy && m_pReply)
+        checkAnswer();
 }
 
 void httpDown::updateProgress()
@@ -535,7 +550,9 @@ void httpDown::httpFinished()
         const qint64 onDisk = m_pFile ? m_pFile->size() : 0;
         closeFile();
         const QUrl redirect = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
-        const bool complete = m_nTotal <= 0 || onDisk == m_nTotal;
+        // Only a known total makes a song: an answer that ends early and never told how long the
+        // song is would otherwise pass a fragment for the whole file.
+        const bool complete = m_nTotal > 0 && onDisk == m_nTotal;
         const bool failed = reply->error() != QNetworkReply::NoError;
         reply->deleteLater();
         if (status == 416) {
