@@ -4,15 +4,13 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-webengine-dev qt6-webengine-dev-tools
-  qt6-webchannel-dev qt6-httpserver-dev qt6-websockets-dev qt6-5compat-dev
-  qt6-translations-l10n qt6-l10n-tools qt6-qpa-plugins libqt6svg6 libqt6sql6-sqlite
+  build-essential cmake ninja-build pkg-config git clang-format
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n qt6-qpa-plugins
   libgl-dev libxkbcommon-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ffmpeg
   libasound2-dev libcurl4-openssl-dev libtag1-dev
-  xvfb xauth x11-apps imagemagick dbus dbus-x11
-  fonts-noto-cjk locales procps python3
+  xvfb xauth dbus fonts-noto-cjk locales
+  clang-14 libclang-rt-14-dev   # scripts/fuzz.sh: clang with libFuzzer
 )
 
 missing=()

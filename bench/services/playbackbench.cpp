@@ -14,13 +14,15 @@
 
 #include "audio/kvraudio.h"
 #include "services/core/Globals.h"
+#include "services/net/HttpObject.h"
 #include "services/net/httpRequestHandler.h"
 #include "services/playback/PlaybackGlobals.h"
 #include "services/playback/PlaybackRoutes.h"
 #include "services/playback/SongCachePaths.h"
 #include "services/playback/songplayHandler.h"
-#include "services/seams/FolderSeam.h"
-#include "services/seams/MainWindowSeam.h"
+#include "services/seams/FixedFolderSeam.h"
+#include "services/seams/LoggingMainWindowSeam.h"
+#include "services/seams/Seam.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -66,7 +68,7 @@ double waitForFirstSample(const QElapsedTimer &clock, int timeoutMs)
 }
 
 // Notes when the controller has started the channel.
-class StartSeam : public MainWindowSeam
+class StartSeam : public LoggingMainWindowSeam
 {
 public:
     QElapsedTimer *clock = nullptr;
@@ -137,16 +139,16 @@ int main(int argc, char **argv)
     useFakeService(fake);
     fake.serveFile(FakeHost::Files, QStringLiteral("/mp3/10000.mp3"), song, "audio/mpeg");
 
-    FolderSeam folders;
+    FixedFolderSeam folders;
     folders.m_sCacheDir = dir.filePath(QStringLiteral("cache"));
     folders.m_sDownDir = dir.filePath(QStringLiteral("down"));
     folders.m_sLrcDir = dir.filePath(QStringLiteral("lrc"));
     for (const QString &folder : {folders.m_sCacheDir, folders.m_sDownDir, folders.m_sLrcDir})
         QDir().mkpath(folder);
-    g_setFolderSeam(&folders);
+    ScopedSeam<FolderSeam> installedFolders(&folders);
     StartSeam seam;
-    seam.m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
-    g_setMainWindowSeam(&seam);
+    g_presenceState().m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+    ScopedSeam<MainWindowSeam> installedSeam(&seam);
 
     std::vector<double> localMs, coldMs, warmMs;
     std::vector<double> localStart, coldStart, warmStart;
@@ -212,8 +214,6 @@ int main(int argc, char **argv)
         }
         g_phttpHandler = nullptr;
     }
-    g_setMainWindowSeam(nullptr);
-    g_setFolderSeam(nullptr);
     fake.stop();
     BASS_Free();
 

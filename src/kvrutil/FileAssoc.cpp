@@ -1,11 +1,13 @@
 #include "kvrutil.h"
 
+#include "AtomicSave.h"
+
 #include <QDir>
 #include <QFile>
 #include <QMimeDatabase>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QtDebug>
 
 // On Linux the player becomes the default handler through a .desktop file and the user's
 // mimeapps.list. The previous default of every type is kept in our own file, so that
@@ -86,15 +88,13 @@ public:
             m_lines.removeAt(line);
     }
 
-    bool save() const
+    [[nodiscard]] bool save(QString *errorText) const
     {
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        QSaveFile file(m_path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-            return false;
-        file.write(m_lines.join(QLatin1Char('\n')).toUtf8() + '\n');
-        return file.commit();
+        return g_saveFileAtomically(m_path, m_lines.join(QLatin1Char('\n')).toUtf8() + '\n', errorText);
     }
+
+    const QString &path() const { return m_path; }
 
 private:
     int find(const char *group, const QString &key) const
@@ -127,13 +127,11 @@ QString quotedExec(const QString &exePath)
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
-bool writeDesktopFile(const QString &exePath, const QStringList &mimeTypes)
+[[nodiscard]] bool writeDesktopFile(const QString &exePath, const QStringList &mimeTypes)
 {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
     QDir().mkpath(dir);
-    QSaveFile file(dir + QLatin1Char('/') + QLatin1String(kDesktopId));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
+    const QString path = dir + QLatin1Char('/') + QLatin1String(kDesktopId);
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=澜韵音乐\n"
@@ -142,8 +140,11 @@ bool writeDesktopFile(const QString &exePath, const QStringList &mimeTypes)
                                         "NoDisplay=true\n"
                                         "MimeType=%2;\n")
                              .arg(quotedExec(exePath), mimeTypes.join(QLatin1Char(';')));
-    file.write(text.toUtf8());
-    return file.commit();
+    QString error;
+    if (g_saveFileAtomically(path, text.toUtf8(), &error))
+        return true;
+    qWarning().noquote() << "cannot write" << path << error;
+    return false;
 }
 
 } // namespace
@@ -184,7 +185,13 @@ void g_setFileAssoc(bool set, QString exePath)
                 list.setValue(kDefaultGroup, mime, previous);
         }
     }
-    list.save();
+    // Nothing to hand a failure to (the call has no result): it is logged, and the files keep
+    // their previous, whole state.
+    QString error;
+    if (!list.save(&error))
+        qWarning().noquote() << "cannot write" << list.path() << error;
     backup.endGroup();
     backup.sync();
+    if (backup.status() != QSettings::NoError)
+        qWarning().noquote() << "cannot write" << backup.fileName();
 }

@@ -13,6 +13,11 @@
 namespace {
 
 constexpr char kVersion = 0x03;
+
+// qUncompress allocates whatever the first four payload bytes claim before it looks at the
+// rest, and without an integrity flag those bytes are anyone's. No document of the player comes
+// near this size, so a larger claim can only be a damaged file.
+constexpr quint32 kMaxUncompressedSize = 64u * 1024 * 1024;
 enum CryptFlag : char
 {
     CryptFlagNone = 0,
@@ -191,8 +196,18 @@ QByteArray SimpleCrypt::decryptToByteArray(QByteArray cypher)
         return QByteArray();
     }
 
-    if (flags & CryptFlagCompression)
+    if (flags & CryptFlagCompression) {
+        if (body.size() >= 4) {
+            const quint32 claimed = (quint32(quint8(body.at(0))) << 24) |
+                                    (quint32(quint8(body.at(1))) << 16) | (quint32(quint8(body.at(2))) << 8) |
+                                    quint32(quint8(body.at(3)));
+            if (claimed > kMaxUncompressedSize) {
+                m_lastError = ErrorIntegrityFailed;
+                return QByteArray();
+            }
+        }
         body = qUncompress(body);
+    }
 
     m_lastError = ErrorNoError;
     return body;

@@ -13,7 +13,8 @@
 //   body = lead byte (random), integrity data (0, 2 or 20 bytes), payload (qCompress'ed when 0x01)
 //
 // enciphered with a chained XOR over the 8 key bytes, and travels as base64 text. The player and
-// the upgrader read each other's files, so the layout must never change.
+// the upgrader read each other's files, so the layout must never change. A compressed payload
+// that claims more than 64 MiB of plain text is refused as damaged (ErrorIntegrityFailed).
 //
 // No locking: an object is used by one thread at a time.
 class KVRUTIL_EXPORT SimpleCrypt

@@ -4,6 +4,7 @@
 
 #include "kvrutil_global.h"
 
+#include "AtomicSave.h"
 #include "CBase64Cus.h"
 #include "SimpleCrypt.h"
 

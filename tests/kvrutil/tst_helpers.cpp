@@ -54,6 +54,8 @@ private slots:
     void initTestCase();
     void fileAssociationSetTwiceAndRestored();
     void fileAssociationRestoreWithoutPrevious();
+    void fileAssociationUnwritable();
+    void atomicSave();
     void errorPage();
     void roundedRect();
     void randInts_data();
@@ -119,6 +121,51 @@ void TestHelpers::fileAssociationRestoreWithoutPrevious()
     g_setFileAssoc(false, QStringLiteral("/usr/bin/VyoPlayer"));
     QCOMPARE(defaultFor(mimeOf("mp3")), QString());
     QCOMPARE(defaultFor(mimeOf("wav")), QStringLiteral("other.desktop"));
+}
+
+void TestHelpers::fileAssociationUnwritable()
+{
+    // A folder where mimeapps.list belongs: the save fails, says so, and leaves the folder.
+    QFile::remove(mimeAppsPath());
+    QVERIFY(QDir().mkpath(mimeAppsPath()));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral("^cannot write .*/mimeapps\\.list ")));
+    g_setFileAssoc(false, QStringLiteral("/usr/bin/VyoPlayer"));
+    QVERIFY(QFileInfo(mimeAppsPath()).isDir());
+    QVERIFY(QDir().rmdir(mimeAppsPath()));
+}
+
+void TestHelpers::atomicSave()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("列表.xml"));
+    const auto contents = [&path] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    };
+
+    QString error;
+    QVERIFY(g_saveFileAtomically(path, QByteArray("a longer first version\n"), &error));
+    QCOMPARE(contents(), QByteArray("a longer first version\n"));
+    QVERIFY(g_saveFileAtomically(path, QByteArray("short"), &error));
+    QCOMPARE(contents(), QByteArray("short")); // replaced, nothing of the longer one left
+    QVERIFY(g_saveFileAtomically(path, QByteArray()));
+    QCOMPARE(contents(), QByteArray());
+
+    // Failures say why and touch nothing.
+    const QString missingFolder = dir.filePath(QStringLiteral("no/such/folder/file"));
+    QVERIFY(!g_saveFileAtomically(missingFolder, QByteArray("x"), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!QFileInfo::exists(missingFolder));
+    const QString folder = dir.filePath(QStringLiteral("a folder"));
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/inside")));
+    error.clear();
+    QVERIFY(!g_saveFileAtomically(folder, QByteArray("x"), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/inside")));
+
+    // No temporary file is left beside the target.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("列表.xml")});
 }
 
 void TestHelpers::errorPage()

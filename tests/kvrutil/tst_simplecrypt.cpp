@@ -62,6 +62,8 @@ private slots:
     void emptyText();
     void leadByteVaries();
     void failures();
+    void uncompressedSizeClaim_data();
+    void uncompressedSizeClaim();
     void charBuffers();
     void copiesAreIndependent();
 };
@@ -222,6 +224,42 @@ void TestSimpleCrypt::failures()
     QTest::ignoreMessage(QtWarningMsg, "Invalid version or not a cyphertext.");
     QVERIFY(crypt.decryptToString(QStringLiteral("not a cipher text at all")).isEmpty());
     QVERIFY(crypt.decryptToString(QString()).isEmpty());
+}
+
+// The first four bytes of a compressed payload claim its plain size, and qUncompress allocates
+// that much before it reads anything else; a claim past 64 MiB is a damaged file.
+void TestSimpleCrypt::uncompressedSizeClaim_data()
+{
+    QTest::addColumn<QByteArray>("cipher");
+    QTest::addColumn<QByteArray>("plain");
+
+    // Built-in key, compressed without integrity data: the body claims 0xF0000012 bytes.
+    QTest::newRow("4 GiB claim, no integrity") << QByteArray::fromBase64("AwFtAz9llOjtvtE=") << QByteArray();
+
+    const auto withClaim = [](quint32 claim, int flags) {
+        QByteArray payload = qCompress(QByteArray("hello"), 9);
+        for (int i = 0; i < 4; ++i)
+            payload[i] = char((claim >> (24 - 8 * i)) & 0xFF);
+        const QByteArray integrity = (flags & 0x02) ? crcBigEndian(payload) : QByteArray();
+        return QByteArray(1, char(0x03)) + char(flags) +
+               chainXor(char(0x11) + integrity + payload, kvrutil::kBuiltInKey);
+    };
+    const quint32 limit = 64u * 1024 * 1024;
+    QTest::newRow("64 MiB claim") << withClaim(limit, 0x01) << QByteArray("hello");
+    QTest::newRow("one past 64 MiB") << withClaim(limit + 1, 0x01) << QByteArray();
+    QTest::newRow("one past 64 MiB, valid checksum") << withClaim(limit + 1, 0x03) << QByteArray();
+}
+
+void TestSimpleCrypt::uncompressedSizeClaim()
+{
+    QFETCH(QByteArray, cipher);
+    QFETCH(QByteArray, plain);
+
+    SimpleCrypt crypt;
+    QCOMPARE(crypt.decryptToByteArray(cipher), plain);
+    QCOMPARE(crypt.lastError(),
+             plain.isEmpty() ? SimpleCrypt::ErrorIntegrityFailed : SimpleCrypt::ErrorNoError);
+    QCOMPARE(crypt.decryptToString(QString::fromLatin1(cipher.toBase64())), QString::fromLatin1(plain));
 }
 
 void TestSimpleCrypt::charBuffers()

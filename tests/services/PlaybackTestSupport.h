@@ -98,7 +98,7 @@ public:
     // A double-click on a row: the play queue becomes the playing list and the row plays.
     void playTheListSong(int row)
     {
-        g_nPlayingListId = 1;
+        g_nPlayingListId = PlayingListId::kPlayQueue;
         wrongCount = 0;
         spis s;
         choose(row, s);
@@ -260,9 +260,9 @@ public:
     void changeCurPlayingNetSongDur(QString &sDur, const QString &sLocalSong) override
     {
         calls << QStringLiteral("netSongDur:") + sLocalSong;
-        if (g_nPlayingListId == 4 && g_pRadioPlayHandler)
+        if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
             g_pRadioPlayHandler->changePLCurPlayingNetSongDur(sDur, sLocalSong);
-        else if (g_nPlayingListId == 1 || g_nPlayingListId == 5 || g_nPlayingListId == 6)
+        else if (PlayingListId::isPage(g_nPlayingListId))
             g_playListSeam()->changePLCurPlayingNetSongDur(g_nPlayingListId, sDur, sLocalSong);
     }
     void setLoveBtnState(quint32 id) override { loveStates << QString::number(id); }
@@ -275,7 +275,7 @@ public:
     void songPlayStopped(int nReason) override
     {
         ++ends;
-        MainWindowSeam::songPlayStopped(nReason);
+        LoggingMainWindowSeam::songPlayStopped(nReason);
     }
     void clickNextButton() override
     {
@@ -299,8 +299,7 @@ public:
 class DownloadWatch : public QObject
 {
 public:
-    explicit DownloadWatch(MainWindowSeam *seam)
-        : m_seam(seam)
+    DownloadWatch()
     {
         connect(&m_timer, &QTimer::timeout, this, [this]() { tick(); });
         m_timer.start(50);
@@ -310,16 +309,18 @@ public:
     {
         songplayHandler *player = g_pSongPlayHandler;
         const quint32 stream = g_hStream.load();
-        if (!player || stream == 0 || g_nSongSourceKind != 1 || player->m_bCacheFinished)
+        if (!player || stream == 0 || g_nSongSourceKind != SongSourceKind::kNetwork ||
+            player->m_bCacheFinished)
             return;
         const QWORD downloaded = BASS_StreamGetFilePosition(stream, BASS_FILEPOS_DOWNLOAD);
         if (downloaded == QWORD(-1))
             return;
-        if (m_seam->m_llStreamStart == 0)
-            m_seam->m_llStreamStart = qint64(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_START));
+        PlaybackSession &session = player->m_session;
+        if (session.m_llStreamStart == 0)
+            session.m_llStreamStart = qint64(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_START));
         if (g_bNetSongComplete)
-            m_seam->m_llStreamEnd = m_seam->m_llStreamStart + qint64(downloaded);
-        const qint64 span = m_seam->m_llStreamEnd - m_seam->m_llStreamStart;
+            session.m_llStreamEnd = session.m_llStreamStart + qint64(downloaded);
+        const qint64 span = session.m_llStreamEnd - session.m_llStreamStart;
         if (span <= 0)
             return;
         if (qint64(downloaded) * 1000 / span == 1000)
@@ -327,7 +328,6 @@ public:
     }
 
 private:
-    MainWindowSeam *m_seam;
     QTimer m_timer;
 };
 
@@ -360,19 +360,24 @@ inline spis networkRow(quint32 id, const QString &artist, const QString &title,
 // instance per test function.
 #include "FakeServiceHosts.h"
 #include "services/core/Globals.h"
+#include "services/net/HttpObject.h"
 #include "services/net/httpRequestHandler.h"
 #include "services/playback/PlaybackRoutes.h"
 #include "services/playback/SongInfoAnswer.h"
-#include "services/seams/FolderSeam.h"
+#include "services/seams/FixedFolderSeam.h"
 
 #include <QDir>
 
 struct PlaybackRig
 {
-    FolderSeam folders;
+    FixedFolderSeam folders;
     TestLyricDisplay lyrics;
     PlaybackSeam seam;
     TestPlayQueue queue;
+    ScopedSeam<FolderSeam> installedFolders{&folders};
+    ScopedSeam<LyricDisplaySeam> installedLyrics{&lyrics};
+    ScopedSeam<MainWindowSeam> installedSeam{&seam};
+    ScopedSeam<PlayListSeam> installedQueue{&queue};
     std::unique_ptr<httpRequestHandler> client;
     std::unique_ptr<songplayHandler> player;
     std::unique_ptr<RadioPlayHandler> radio;
@@ -389,15 +394,12 @@ struct PlaybackRig
         }
         g_sMainUrl.clear();
         g_bMainUrlOk = false;
-        g_nPlayingListId = 0;
-        g_nSongSourceKind = -1;
+        g_nPlayingListId = PlayingListId::kNone;
+        g_nSongSourceKind = SongSourceKind::kNone;
         g_sPendingLrcId.clear();
         g_sPendingLrcName.clear();
-        seam.m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
-        g_setFolderSeam(&folders);
-        g_setLyricDisplaySeam(&lyrics);
-        g_setMainWindowSeam(&seam);
-        g_setPlayListSeam(&queue);
+        g_presenceState().m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"),
+                                                QStringLiteral("3")};
         client = std::make_unique<httpRequestHandler>();
         g_phttpHandler = client.get();
         player = std::make_unique<songplayHandler>();
@@ -414,9 +416,5 @@ struct PlaybackRig
         player.reset();
         g_phttpHandler = nullptr;
         client.reset();
-        g_setPlayListSeam(nullptr);
-        g_setMainWindowSeam(nullptr);
-        g_setLyricDisplaySeam(nullptr);
-        g_setFolderSeam(nullptr);
     }
 };

@@ -1,11 +1,12 @@
 #pragma once
 
 // A main-window seam that records what the services asked of the window, for tests.
-#include "services/seams/MainWindowSeam.h"
+#include "services/seams/LoggingMainWindowSeam.h"
+#include "services/seams/Seam.h"
 
 #include <QStringList>
 
-class RecordingSeam : public MainWindowSeam
+class RecordingSeam : public LoggingMainWindowSeam
 {
 public:
     QStringList calls; // "hint:<text>", "box:<title>|<text>|<type>", "dialog:...", "critical:...", ...

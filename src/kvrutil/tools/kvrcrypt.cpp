@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <cstdio>
@@ -29,12 +30,18 @@ bool readAll(const QString &path, QByteArray *data)
     return true;
 }
 
+// A file is replaced whole or not at all, so a failed run never leaves half a file. Standard
+// output, devices, pipes and links ("/dev/stdout" may lead to a file the shell appends to) are
+// written as they are: replacing them would cut that file off.
 bool writeAll(const QString &path, const QByteArray &data)
 {
+    const QFileInfo info(path);
+    if (path != QLatin1String("-") && !info.isSymLink() && (!info.exists() || info.isFile()))
+        return g_saveFileAtomically(path, data);
     QFile file;
     const bool ok = path == QLatin1String("-") ? file.open(stdout, QIODevice::WriteOnly)
                                                : (file.setFileName(path), file.open(QIODevice::WriteOnly));
-    return ok && file.write(data) == data.size();
+    return ok && file.write(data) == data.size() && file.flush();
 }
 
 } // namespace

@@ -3,11 +3,11 @@
 #include <QDomDocument>
 #include <QtDebug>
 
+#include "kvrutil/AtomicSave.h"
 #include "services/core/Globals.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 
 bool g_saveEncipheredFile(const QString &path, const QString &plainText, QString *errorText)
 {
@@ -17,25 +17,7 @@ bool g_saveEncipheredFile(const QString &path, const QString &plainText, QString
             *errorText = QStringLiteral("encipher failed");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (errorText)
-            *errorText = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = cipherText.toLatin1();
-    if (file.write(bytes) != bytes.size()) {
-        if (errorText)
-            *errorText = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (errorText)
-            *errorText = file.errorString();
-        return false;
-    }
-    return true;
+    return g_saveFileAtomically(path, cipherText.toLatin1(), errorText);
 }
 
 EncipheredFileState g_loadEncipheredFile(const QString &path, QString *plainText, QString *errorText)
@@ -114,7 +96,8 @@ bool g_openEncipheredXml(const QString &path, const QString &rootName, const QSt
     switch (g_loadEncipheredFile(path, &text, &error)) {
     case EncipheredFileState::Missing:
         *doc = newXmlDocument(rootName, childName);
-        g_saveEncipheredXml(path, *doc);
+        // A failure is logged there; the document stays storable and the next save tries again.
+        (void)g_saveEncipheredXml(path, *doc);
         return true;
     case EncipheredFileState::Unreadable:
         qDebug().noquote() << "cannot read" << path << error;
@@ -138,6 +121,6 @@ bool g_openEncipheredXml(const QString &path, const QString &rootName, const QSt
                        << (aside.isEmpty() ? QStringLiteral("cannot be moved aside") : aside);
     if (aside.isEmpty())
         return false;
-    g_saveEncipheredXml(path, *doc);
+    (void)g_saveEncipheredXml(path, *doc); // as for a missing file
     return true;
 }

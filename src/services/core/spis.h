@@ -8,7 +8,7 @@
 // only so that an unfilled record is never read as garbage).
 struct spis
 {
-    int nType = 0;    // 3 local file, 2 network song; every value but 2 plays as a local file
+    int nType = 0;    // SongType: 3 local file, 2 network song; every value but 2 plays as a local file
     QString filePath; // local: the full path; network: the path on the stream server, or the
                       // song id as decimal text while its information is still to be fetched
     QString duration; // "mm:ss"

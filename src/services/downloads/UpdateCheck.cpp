@@ -7,6 +7,7 @@
 #include "services/core/ProgramHelpers.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/seams/MainWindowSeam.h"
+#include "services/seams/Seam.h"
 
 #include <QDate>
 #include <QDebug>
@@ -21,31 +22,23 @@
 
 using namespace kvrupdate;
 
-UpdateDialogSeam::~UpdateDialogSeam() = default;
-
-void UpdateDialogSeam::execUpdateOffer(const QString &version, const QStringList &log, const QString &fileUrl,
-                                       const QString &selfUpdate, int size)
-{
-    qDebug().noquote() << Q_FUNC_INFO << version << log << fileUrl << selfUpdate << size;
-}
-
-void UpdateDialogSeam::execNoUpdate()
-{
-    qDebug().noquote() << Q_FUNC_INFO;
-}
-
-void UpdateDialogSeam::execCheckFailed(const QString &downloadPageUrl)
-{
-    qDebug().noquote() << Q_FUNC_INFO << downloadPageUrl;
-}
-
 namespace {
 
-UpdateDialogSeam *&installedSeam()
+// The update dialog while none is installed: a debug line for each call.
+class LoggingUpdateDialogSeam : public UpdateDialogSeam
 {
-    static UpdateDialogSeam *seam = nullptr;
-    return seam;
-}
+public:
+    void execUpdateOffer(const QString &version, const QStringList &log, const QString &fileUrl,
+                         const QString &selfUpdate, int size) override
+    {
+        qDebug().noquote() << Q_FUNC_INFO << version << log << fileUrl << selfUpdate << size;
+    }
+    void execNoUpdate() override { qDebug().noquote() << Q_FUNC_INFO; }
+    void execCheckFailed(const QString &downloadPageUrl) override
+    {
+        qDebug().noquote() << Q_FUNC_INFO << downloadPageUrl;
+    }
+};
 
 int &checkTimeoutMs()
 {
@@ -68,14 +61,13 @@ QString installConfigPath()
 
 UpdateDialogSeam *g_updateDialogSeam()
 {
-    static UpdateDialogSeam fallback;
-    UpdateDialogSeam *seam = installedSeam();
-    return seam ? seam : &fallback;
+    static LoggingUpdateDialogSeam fallback;
+    return Seam<UpdateDialogSeam>::current(fallback);
 }
 
 void g_setUpdateDialogSeam(UpdateDialogSeam *seam)
 {
-    installedSeam() = seam;
+    Seam<UpdateDialogSeam>::install(seam);
 }
 
 void g_setUpdateCheckTimeout(int ms)

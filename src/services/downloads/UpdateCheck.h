@@ -5,28 +5,28 @@
 
 // The in-app update dialog (WgtUpdate, online subsystem) as the update check drives it. The
 // dialog belongs to a page above this layer; it installs its implementation
-// (g_setUpdateDialogSeam) and removes it before it goes. Until then, and in tests, the base class
-// writes a debug line for each call and returns.
+// (g_setUpdateDialogSeam) and removes it before it goes. Until then a default that writes a debug
+// line for each call answers.
 //
 // Each operation runs its dialog modally with the main window as parent; the caller is written
 // for the modal loop's re-entrance.
 class UpdateDialogSeam
 {
 public:
-    virtual ~UpdateDialogSeam();
+    virtual ~UpdateDialogSeam() = default;
 
     // A newer version: WgtUpdate(main window, 0, version, log) replacing (and deleting) the one
     // in g_pWgtUpdate, then setVersionInfo(fileUrl, version, selfUpdate, size), run modally. It
     // stays in g_pWgtUpdate after it closes.
     virtual void execUpdateOffer(const QString &version, const QStringList &log, const QString &fileUrl,
-                                 const QString &selfUpdate, int size);
+                                 const QString &selfUpdate, int size) = 0;
     // The installed version is current (manual check only): WgtUpdate(main window, 1, "", {})
     // replacing the one in g_pWgtUpdate, run modally.
-    virtual void execNoUpdate();
+    virtual void execNoUpdate() = 0;
     // A manual check failed: WgtUpdate(main window, 1, "", {}) in its failure form (the texts and
     // looks below, a link button to downloadPageUrl calling onOpenUrl), built on the spot, not
     // kept in g_pWgtUpdate, run modally and destroyed.
-    virtual void execCheckFailed(const QString &downloadPageUrl);
+    virtual void execCheckFailed(const QString &downloadPageUrl) = 0;
 };
 
 // The failure form of the update dialog.

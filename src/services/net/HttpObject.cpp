@@ -21,11 +21,6 @@ constexpr auto kActionAttribute = QNetworkRequest::User;
 constexpr auto kUserValueAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 1);
 constexpr auto kCarriedAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 2);
 
-bool isHeapReport(int action)
-{
-    return action == ACTION_NEXT_LOGIN || action == ACTION_NEXT_LOGOUT || action == ACTION_NEXT_LIVE;
-}
-
 QByteArray encoded(const QString &value)
 {
     return g_encodeQueryValue(value).toUtf8();
@@ -34,12 +29,23 @@ QByteArray encoded(const QString &value)
 // "&guid=" key "&sn=" serial, the tail of every report.
 QByteArray keyAndSerial(const QString &key)
 {
-    return "&guid=" + encoded(key) + "&sn=" + encoded(g_mainWindowSeam()->m_sSerial);
+    return "&guid=" + encoded(key) + "&sn=" + encoded(g_presenceState().m_sSerial);
+}
+
+// The report's first part that a user value made by newReport or newLogUpload carries; empty for
+// any other value.
+QByteArray firstPartOf(const QVariant &userValue)
+{
+    if (userValue.metaType() == QMetaType::fromType<QByteArray>())
+        return userValue.toByteArray();
+    if (userValue.metaType() == QMetaType::fromType<LogUploadRecord>())
+        return userValue.value<LogUploadRecord>().report;
+    return QByteArray();
 }
 
 void postThroughLogPoster(const QByteArray &body)
 {
-    PostLogObject *poster = g_mainWindowSeam()->m_pPostLogObj;
+    PostLogObject *poster = g_presenceState().m_pPostLogObj;
     if (!poster) {
         qDebug().noquote() << Q_FUNC_INFO << "no report poster; dropped:" << body;
         return;
@@ -50,6 +56,12 @@ void postThroughLogPoster(const QByteArray &body)
 
 } // namespace
 
+PresenceState &g_presenceState()
+{
+    static PresenceState state;
+    return state;
+}
+
 HttpObject::HttpObject(QObject *owner)
     : QObject(owner)
 {
@@ -57,44 +69,29 @@ HttpObject::HttpObject(QObject *owner)
 
 HttpObject::~HttpObject()
 {
-    // Replies still in flight hold records that only their answer would free.
+    // Answers of requests still in flight have nobody left to handle them.
     const auto replies = m_nam.findChildren<QNetworkReply *>();
     for (QNetworkReply *reply : replies) {
         disconnect(reply, nullptr, this, nullptr);
-        const QNetworkRequest request = reply->request();
-        const QVariant action = request.attribute(kActionAttribute);
-        const QVariant user = request.attribute(kUserValueAttribute);
-        if (action.isValid() && user.isValid() && !reply->isFinished())
-            freeUserValue(action.toInt(), user.value<quintptr>());
         reply->abort();
     }
 }
 
-quintptr HttpObject::newReport(const QByteArray &firstPart)
+QVariant HttpObject::newReport(const QByteArray &firstPart)
 {
-    return reinterpret_cast<quintptr>(new QByteArray(firstPart));
+    return QVariant(firstPart);
 }
 
-quintptr HttpObject::newLogUpload(const QByteArray &report, const QString &path)
+QVariant HttpObject::newLogUpload(const QByteArray &report, const QString &path)
 {
-    return reinterpret_cast<quintptr>(new LogUploadRecord{report, path});
+    return QVariant::fromValue(LogUploadRecord{report, path});
 }
 
-void HttpObject::freeUserValue(int action, quintptr userValue)
-{
-    if (!userValue)
-        return;
-    if (isHeapReport(action))
-        delete reinterpret_cast<QByteArray *>(userValue);
-    else if (action == ACTION_NEXT_LOG)
-        delete reinterpret_cast<LogUploadRecord *>(userValue);
-}
-
-void HttpObject::get(const QString &url, int action, quintptr userValue, const QByteArray &carried)
+void HttpObject::get(const QString &url, int action, const QVariant &userValue, const QByteArray &carried)
 {
     QNetworkRequest request{QUrl(url)};
     request.setAttribute(kActionAttribute, action);
-    request.setAttribute(kUserValueAttribute, QVariant::fromValue<quintptr>(userValue));
+    request.setAttribute(kUserValueAttribute, userValue);
     request.setAttribute(kCarriedAttribute, carried);
     if (m_nTransferTimeoutMs > 0)
         request.setTransferTimeout(m_nTransferTimeoutMs);
@@ -103,11 +100,11 @@ void HttpObject::get(const QString &url, int action, quintptr userValue, const Q
     connect(reply, &QNetworkReply::finished, this, &HttpObject::onGetReplyFinished);
 }
 
-void HttpObject::post(const QString &url, int action, quintptr userValue, const QByteArray &body)
+void HttpObject::post(const QString &url, int action, const QVariant &userValue, const QByteArray &body)
 {
     QNetworkRequest request{QUrl(url)};
     request.setAttribute(kActionAttribute, action);
-    request.setAttribute(kUserValueAttribute, QVariant::fromValue<quintptr>(userValue));
+    request.setAttribute(kUserValueAttribute, userValue);
     request.setAttribute(kCarriedAttribute, body);
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QByteArrayLiteral("application/x-www-form-urlencoded"));
@@ -128,22 +125,15 @@ void HttpObject::onGetReplyFinished()
     const QVariant actionValue = request.attribute(kActionAttribute);
     const QVariant userValue = request.attribute(kUserValueAttribute);
     const QVariant carriedValue = request.attribute(kCarriedAttribute);
-    if (!actionValue.isValid() || !userValue.isValid() || !carriedValue.isValid())
+    if (!actionValue.isValid() || !carriedValue.isValid())
         return;
     const int action = actionValue.toInt();
-    const quintptr user = userValue.value<quintptr>();
     const QByteArray carried = carriedValue.toByteArray();
-    MainWindowSeam *seam = g_mainWindowSeam();
+    PresenceState &presence = g_presenceState();
     try {
         if (reply->error() != QNetworkReply::NoError) {
             qDebug().noquote() << Q_FUNC_INFO << action << kvrnet::answerError(reply);
             switch (action) {
-            case ACTION_NEXT_LOGIN:
-            case ACTION_NEXT_LOGOUT:
-            case ACTION_NEXT_LIVE:
-            case ACTION_NEXT_LOG:
-                freeUserValue(action, user);
-                break;
             case ACTION_NEXT_GET_LIVE_KEY:
                 qDebug().noquote() << "-------------ACTION_NEXT_GET_LIVE_KEY 启动时获取Live Key 0 失败";
                 break;
@@ -163,24 +153,15 @@ void HttpObject::onGetReplyFinished()
         const QString key = QString::fromUtf8(answer).trimmed();
         switch (action) {
         case ACTION_NEXT_LOGIN:
-        case ACTION_NEXT_LOGOUT: {
-            const QByteArray first = user ? *reinterpret_cast<QByteArray *>(user) : QByteArray();
-            freeUserValue(action, user);
-            postThroughLogPoster(first + keyAndSerial(key));
+        case ACTION_NEXT_LOGOUT:
+        case ACTION_NEXT_LOG:
+            postThroughLogPoster(firstPartOf(userValue) + keyAndSerial(key));
             break;
-        }
         case ACTION_NEXT_LIVE: {
-            const QByteArray first = user ? *reinterpret_cast<QByteArray *>(user) : QByteArray();
-            freeUserValue(action, user);
-            const QByteArray body = first + keyAndSerial(key) + "&id=" + encoded(seam->m_sLiveId);
+            const QByteArray body =
+                firstPartOf(userValue) + keyAndSerial(key) + "&id=" + encoded(presence.m_sLiveId);
             qDebug().noquote() << "------------------心跳OR退出 bytesDataLive:" << body;
             postThroughLogPoster(body);
-            break;
-        }
-        case ACTION_NEXT_LOG: {
-            const QByteArray first = user ? reinterpret_cast<LogUploadRecord *>(user)->report : QByteArray();
-            freeUserValue(action, user);
-            postThroughLogPoster(first + keyAndSerial(key));
             break;
         }
         case ACTION_GET_PLAY_STATES: {
@@ -193,7 +174,7 @@ void HttpObject::onGetReplyFinished()
                 if (!part.trimmed().isEmpty())
                     states << part.trimmed();
             }
-            seam->m_slPlayableStates = states;
+            presence.m_slPlayableStates = states;
             qDebug().noquote() << "--------获取到能播放的state:" << states;
             break;
         }
@@ -203,12 +184,12 @@ void HttpObject::onGetReplyFinished()
         case ACTION_NEXT_GET_LIVE_KEY: {
             const QByteArray body = carried + keyAndSerial(key);
             qDebug().noquote() << "-------------需要获取Live ID 的参数:" << body;
-            post(g_endpoints().userClientHandle, ACTION_NEXT_GET_LIVE_KEY, 0, body);
+            post(g_endpoints().userClientHandle, ACTION_NEXT_GET_LIVE_KEY, QVariant(), body);
             break;
         }
         case ACTION_NEXT_UPDATE_ERROR_INFO: {
-            const QByteArray body = carried + keyAndSerial(key) + "&mac=" + encoded(seam->m_sMac);
-            post(g_endpoints().userClientHandle, ACTION_NEXT_UPDATE_ERROR_INFO, 0, body);
+            const QByteArray body = carried + keyAndSerial(key) + "&mac=" + encoded(presence.m_sMac);
+            post(g_endpoints().userClientHandle, ACTION_NEXT_UPDATE_ERROR_INFO, QVariant(), body);
             break;
         }
         default:
@@ -228,8 +209,7 @@ void HttpObject::onPostReplyFinished()
     reply->deleteLater();
     const QNetworkRequest request = reply->request();
     const QVariant actionValue = request.attribute(kActionAttribute);
-    if (!actionValue.isValid() || !request.attribute(kUserValueAttribute).isValid() ||
-        !request.attribute(kCarriedAttribute).isValid())
+    if (!actionValue.isValid() || !request.attribute(kCarriedAttribute).isValid())
         return;
     const int action = actionValue.toInt();
     try {
@@ -246,7 +226,7 @@ void HttpObject::onPostReplyFinished()
         }
         const QByteArray answer = reply->readAll();
         if (action == ACTION_NEXT_GET_LIVE_KEY) {
-            g_mainWindowSeam()->m_sLiveId = QString::fromUtf8(answer);
+            g_presenceState().m_sLiveId = QString::fromUtf8(answer);
             qDebug().noquote() << "---------获取到的LiveId:" << answer;
         } else if (action == ACTION_NEXT_UPDATE_ERROR_INFO) {
             qDebug().noquote() << "-----提交更新日志成功 返回bytesData:" << answer;

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "services/net/PostLogObject.h"
+
 #include <QByteArray>
 #include <QNetworkAccessManager>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 #include <QtGlobal>
 
 class QNetworkReply;
@@ -27,6 +32,24 @@ struct LogUploadRecord
     QByteArray report;
     QString path;
 };
+Q_DECLARE_METATYPE(LogUploadRecord)
+
+// What the presence reports know of this installation and this run. The main window fills in the
+// serial, the key-query address and the MAC at start-up and hands over its report poster; the
+// answers fill in the live id and the playable states, which the song-information answer reads.
+// GUI thread only.
+struct PresenceState
+{
+    QString m_sSerial;                     // the installation's "sn"
+    QString m_sKeyUrl;                     // the key-query address of the presence reports
+    QString m_sMac;                        // getMacAddress()
+    QString m_sLiveId;                     // empty until the start-up report is answered
+    QStringList m_slPlayableStates;        // play states under which network songs may play
+    QPointer<PostLogObject> m_pPostLogObj; // the report poster (owned by the main window)
+};
+
+// The one presence state of the run.
+PresenceState &g_presenceState();
 
 // The player's presence and report requests. Most reports go in two steps: a GET of a fresh key
 // from the key-query address, then a form-encoded POST of the report with "&guid=" + key and
@@ -34,16 +57,16 @@ struct LogUploadRecord
 // the MAC), through the main window's PostLogObject or this object's own POST. Two further
 // requests fetch the playable states and the radio channels once per run.
 //
-// Every request carries the action (attribute User), a user value (User + 1, pointer-wide) and a
-// carried text (User + 2). For actions 110 to 112 the user value is a heap QByteArray (the
-// report's first part) and for 113 a heap LogUploadRecord, made with newReport / newLogUpload;
-// this object frees them on every path, also when it goes with requests still in flight. Values
-// appended to a body (key, serial, live id, MAC) are percent-encoded, so an odd answer cannot
-// change the form's shape.
+// Every request carries the action (attribute User), a user value (User + 1) and a carried text
+// (User + 2). For actions 110 to 112 the user value is the report's first part and for 113 a
+// LogUploadRecord, made with newReport / newLogUpload. The request holds them by value, so they
+// go with it whether its answer arrives, fails, or never comes because this object went first.
+// Values appended to a body (key, serial, live id, MAC) are percent-encoded, so an odd answer
+// cannot change the form's shape.
 //
-// The main window's values (serial, key-query address, MAC, live id, playable states, the
-// PostLogObject) are read and written through the main-window seam; the radio channel row is
-// built by it (setRadioChannels).
+// The values the reports carry and learn (serial, key-query address, MAC, live id, playable
+// states, the PostLogObject) live in g_presenceState(); the radio channel row is built through
+// the main-window seam (setRadioChannels).
 //
 // Threads: GUI thread only.
 class HttpObject : public QObject
@@ -53,12 +76,14 @@ public:
     explicit HttpObject(QObject *owner = nullptr);
     ~HttpObject() override;
 
-    void get(const QString &url, int action, quintptr userValue, const QByteArray &carried);
-    void post(const QString &url, int action, quintptr userValue, const QByteArray &body);
+    // userValue: what newReport or newLogUpload made for the action; anything else (0) for the
+    // other actions.
+    void get(const QString &url, int action, const QVariant &userValue, const QByteArray &carried);
+    void post(const QString &url, int action, const QVariant &userValue, const QByteArray &body);
 
     // User values for 110 to 112 and for 113.
-    static quintptr newReport(const QByteArray &firstPart);
-    static quintptr newLogUpload(const QByteArray &report, const QString &path);
+    static QVariant newReport(const QByteArray &firstPart);
+    static QVariant newLogUpload(const QByteArray &report, const QString &path);
 
     // Test seam and tuning: a request that receives nothing for this long fails (0: never).
     void setTransferTimeout(int ms) { m_nTransferTimeoutMs = ms; }
@@ -68,7 +93,6 @@ public slots:
     void onPostReplyFinished();
 
 private:
-    static void freeUserValue(int action, quintptr userValue);
     void buildRadioChannels(const QByteArray &answer);
 
     QNetworkAccessManager m_nam;

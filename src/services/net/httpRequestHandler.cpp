@@ -24,52 +24,42 @@ namespace {
 constexpr auto kTypeAttribute = QNetworkRequest::User;
 constexpr auto kUserDataAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 1);
 
-// The favourite-edit operation of a request type, or -1.
-int favOperation(int nType)
+// The favourite edits: the operation number their signals carry and the line a failure logs.
+struct FavEdit
 {
-    switch (nType) {
-    case HTTPREQUEST_TYPE_ADDFAVLISTSONG:
-        return FAVOP_ADD_SONG;
-    case HTTPREQUEST_TYPE_DELFAVLISTSONG:
-        return FAVOP_DEL_SONGS;
-    case HTTPREQUEST_TYPE_ADDFAVLIST:
-        return FAVOP_CREATE_LIST;
-    case HTTPREQUEST_TYPE_DELFAVLIST:
-        return FAVOP_DEL_LIST;
-    case HTTPREQUEST_TYPE_RENFAVLIST:
-        return FAVOP_RENAME_LIST;
-    case HTTPREQUEST_TYPE_ADDFAVLISTSONGS:
-        return FAVOP_ADD_SONGS;
-    case HTTPREQUEST_TYPE_MOVEFAVLISTSONGS:
-        return FAVOP_MOVE_SONGS;
-    default:
-        return -1;
-    }
-}
+    HttpRequestType type;
+    FavEditOperation operation;
+    const char *failureLine;
+};
+constexpr FavEdit kFavEdits[] = {
+    {HTTPREQUEST_TYPE_DELFAVLIST, FAVOP_DEL_LIST, "del favlist response error"},
+    {HTTPREQUEST_TYPE_DELFAVLISTSONG, FAVOP_DEL_SONGS, "del favlistsong response error"},
+    {HTTPREQUEST_TYPE_ADDFAVLIST, FAVOP_CREATE_LIST, "add favlist response error"},
+    {HTTPREQUEST_TYPE_ADDFAVLISTSONG, FAVOP_ADD_SONG, "add favlistsong response error"},
+    {HTTPREQUEST_TYPE_RENFAVLIST, FAVOP_RENAME_LIST, "ren favlist response error"},
+    {HTTPREQUEST_TYPE_ADDFAVLISTSONGS, FAVOP_ADD_SONGS, "add favlistsongs response error"},
+    {HTTPREQUEST_TYPE_MOVEFAVLISTSONGS, FAVOP_MOVE_SONGS, "move favlistsongs response error"},
+};
 
-const char *favFailureLine(int nType)
-{
-    switch (nType) {
-    case HTTPREQUEST_TYPE_DELFAVLIST:
-        return "del favlist response error";
-    case HTTPREQUEST_TYPE_DELFAVLISTSONG:
-        return "del favlistsong response error";
-    case HTTPREQUEST_TYPE_ADDFAVLIST:
-        return "add favlist response error";
-    case HTTPREQUEST_TYPE_ADDFAVLISTSONG:
-        return "add favlistsong response error";
-    case HTTPREQUEST_TYPE_RENFAVLIST:
-        return "ren favlist response error";
-    case HTTPREQUEST_TYPE_ADDFAVLISTSONGS:
-        return "add favlistsongs response error";
-    default:
-        return "move favlistsongs response error";
-    }
-}
+// The search and favourite-singer answers, shared by one signal.
+constexpr HttpRequestType kCommonAnswers[] = {HTTPREQUEST_TYPE_NETSEARCHV08, HTTPREQUEST_TYPE_FAVSINGER,
+                                              HTTPREQUEST_TYPE_SINGERSONG, HTTPREQUEST_TYPE_ADDFAVSINGER};
 
 QString percentDecoded(const QUrl &url)
 {
     return QUrl::fromPercentEncoding(url.toEncoded());
+}
+
+// The client's own routes log under one name: they run from the dispatch, not from a function
+// of their own.
+QDebug answerLog()
+{
+    return qDebug().noquote() << "httpRequestHandler answer:";
+}
+
+QDebug failureLog()
+{
+    return qDebug().noquote() << "httpRequestHandler failure:";
 }
 
 } // namespace
@@ -79,6 +69,7 @@ httpRequestHandler::httpRequestHandler(QObject *parent)
     , m_pGedanPicHandler(std::make_unique<gedanPicHandler>())
 {
     g_pGedanPicHandler = m_pGedanPicHandler.get();
+    registerOwnRoutes();
     g_registerClientRoutes(this);
 }
 
@@ -180,12 +171,12 @@ void httpRequestHandler::netReplyFinished(QNetworkReply *reply)
             answer.errorString = reply->errorString();
             qDebug().noquote() << Q_FUNC_INFO
                                << tr("请求失败: %1 %2.").arg(answer.nType).arg(answer.errorString);
-            dispatchFailure(answer);
+            dispatch(answer, true);
         } else {
             answer.ok = true;
             answer.data = body;
             answer.text = decodeBody(answer.url, body);
-            dispatchAnswer(answer);
+            dispatch(answer, false);
         }
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
@@ -266,275 +257,293 @@ void httpRequestHandler::deliverSongInfo(HttpAnswer &answer, bool failure)
     deliver(HTTPREQUEST_TYPE_ID, answer, failure);
 }
 
-void httpRequestHandler::dispatchAnswer(HttpAnswer &a)
+void httpRequestHandler::dispatch(HttpAnswer &answer, bool failure)
 {
-    MainWindowSeam *seam = g_mainWindowSeam();
-    const quintptr user = a.uUserData;
-    switch (a.nType) {
-    case HTTPREQUEST_TYPE_MAINURL:
-        qDebug().noquote() << Q_FUNC_INFO << a.text;
-        g_sMainUrl = a.text;
-        g_bMainUrlOk = true;
-        if (user == 1) {
-            if (!m_pUrlIndexTimer) {
-                m_pUrlIndexTimer = new QTimer(this);
-                connect(m_pUrlIndexTimer, &QTimer::timeout, this,
-                        []() { g_mainWindowSeam()->updatePreURL(); });
-                m_pUrlIndexTimer->start(m_nUrlIndexRefreshMs);
-            }
-        } else if (user != 0 && resolveWaiter(a)) {
-            deliver(a.nType, a, false);
-        }
-        break;
-    case HTTPREQUEST_TYPE_ID:
-        a.sId = songIdFromAnswerUrl(a.url);
-        deliverSongInfo(a, false);
-        break;
-    case HTTPREQUEST_TYPE_LRC:
-    case HTTPREQUEST_TYPE_LOGIN:
-    case HTTPREQUEST_TYPE_FAVLIST_DETAIL:
-    case HTTPREQUEST_TYPE_SINGERPIC:
-    case HTTPREQUEST_TYPE_USERPIC:
-    case HTTPREQUEST_TYPE_GEDANPIC:
-    case HTTPREQUEST_TYPE_LRCREQ:
-    case HTTPREQUEST_TYPE_NAVIGATE:
-        deliver(a.nType, a, false);
-        break;
-    case HTTPREQUEST_TYPE_REG:
-    case HTTPREQUEST_TYPE_NETLIST:
-    case HTTPREQUEST_TYPE_RESERVED34:
-        break;
-    case HTTPREQUEST_TYPE_FAVLIST:
-        deliver(a.nType, a, false);
-        qDebug().noquote() << Q_FUNC_INFO << "-----g_mainWindow->dealwithFavListResponse(s):" << a.text
-                           << "------------------end";
-        break;
-    case HTTPREQUEST_TYPE_DELFAVLIST:
-    case HTTPREQUEST_TYPE_DELFAVLISTSONG:
-    case HTTPREQUEST_TYPE_ADDFAVLIST:
-    case HTTPREQUEST_TYPE_ADDFAVLISTSONG:
-    case HTTPREQUEST_TYPE_RENFAVLIST:
-    case HTTPREQUEST_TYPE_ADDFAVLISTSONGS:
-    case HTTPREQUEST_TYPE_MOVEFAVLISTSONGS:
-        qDebug().noquote() << Q_FUNC_INFO << a.text;
-        emit favResponseSuccessed(a.text, favOperation(a.nType), user);
-        break;
-    case HTTPREQUEST_TYPE_SEARCHCOMPLETE:
-        a.text = QString::fromLocal8Bit(a.data);
-        if (isWanted(a.nType, a))
-            deliver(a.nType, a, false);
-        qDebug().noquote() << Q_FUNC_INFO << "search complete response ok";
-        break;
-    case HTTPREQUEST_TYPE_ALBUMPIC:
-        a.sPicUrl = percentDecoded(a.url);
-        if (isWanted(a.nType, a))
-            deliver(a.nType, a, false);
-        qDebug().noquote() << Q_FUNC_INFO << "album pic response ok";
-        break;
-    case HTTPREQUEST_TYPE_ADCONFIG:
-        deliver(a.nType, a, false);
-        qDebug().noquote() << Q_FUNC_INFO << "ad config response ok";
-        break;
-    case HTTPREQUEST_TYPE_PLAYMAINURL:
-        // Only the song that is still current may start: a late answer for an earlier song
-        // changes nothing, not even the stream address.
-        if (!isWanted(a.nType, a)) {
-            qDebug().noquote() << Q_FUNC_INFO
-                               << "stream address for a song that is no longer current:" << user;
-            break;
-        }
-        qDebug().noquote() << Q_FUNC_INFO << a.text;
-        g_sMainUrl = a.text;
-        g_bMainUrlOk = true;
-        deliver(a.nType, a, false);
-        break;
-    case HTTPREQUEST_TYPE_NETSEARCHV08:
-    case HTTPREQUEST_TYPE_FAVSINGER:
-    case HTTPREQUEST_TYPE_SINGERSONG:
-    case HTTPREQUEST_TYPE_ADDFAVSINGER:
-        emit signalCommon1(a.text, a.nType, user);
-        break;
-    case HTTPREQUEST_TYPE_ONLINECOUNT:
-        try {
-            seam->setOnlineCount(
-                a.text + QStringLiteral("人"),
-                QStringLiteral(
-                    "<p style='border: 1px solid green; border-radius: 2px;white-space:pre'>当前<span "
-                    "style='color:green;'>%1</span>人与您一起听澜韵音乐</p>")
-                    .arg(a.text));
-        } catch (...) {
-            g_writeExceptionLog(Q_FUNC_INFO, QStringLiteral("---------g_labelCurUserCount 异常"));
-        }
-        qDebug().noquote() << Q_FUNC_INFO << "onlinecount response:" << a.text;
-        break;
-    case HTTPREQUEST_TYPE_LOG: {
-        bool isNumber = false;
-        const int code = a.text.toInt(&isNumber);
-        qDebug().noquote() << Q_FUNC_INFO << (isNumber && code < 0 ? "log response err" : "log response");
-        QMutexLocker locker(&g_mutexLogCount);
-        --g_nPendingLogCount;
-        break;
+    if (answer.nType < kFirstRequestType || answer.nType > kLastRequestType)
+        return;
+    const auto own = m_ownRoutes.constFind(answer.nType);
+    if (own == m_ownRoutes.constEnd()) {
+        deliver(answer.nType, answer, failure);
+        return;
     }
-    case HTTPREQUEST_TYPE_QQLOGINCHECK:
-        qDebug().noquote() << Q_FUNC_INFO << "HTTPREQUEST_TYPE_QQLOGINCHECK response";
-        if (user != 0 && resolveWaiter(a))
-            deliver(a.nType, a, false);
-        break;
-    case HTTPREQUEST_TYPE_RADIO:
-        qDebug().noquote() << Q_FUNC_INFO << "HTTPREQUEST_TYPE_RADIO response";
-        deliver(a.nType, a, false);
-        break;
-    case HTTPREQUEST_TYPE_SINGERBIGIMAGES:
-        if (a.text.isEmpty())
-            qDebug().noquote() << Q_FUNC_INFO << "singer big images response error";
-        else
-            deliver(a.nType, a, false);
-        break;
-    case HTTPREQUEST_TYPE_SINGERBIGIMAGEDATA:
-        a.sPicUrl = percentDecoded(a.url);
-        deliver(a.nType, a, false);
-        break;
-    case HTTPREQUEST_TYPE_DELFAVSINGER:
-        seam->showHint(QStringLiteral("取消收藏成功"));
-        seam->syncFavList();
-        break;
-    default:
-        break;
-    }
+    const StepFn &step = failure ? own->onFailure : own->onAnswer;
+    if (step)
+        step(answer);
 }
 
-void httpRequestHandler::dispatchFailure(HttpAnswer &a)
+void httpRequestHandler::setOwnRoute(int nType, StepFn onAnswer, StepFn onFailure)
 {
-    MainWindowSeam *seam = g_mainWindowSeam();
-    const quintptr user = a.uUserData;
-    switch (a.nType) {
-    case HTTPREQUEST_TYPE_MAINURL:
-        if (user == 0)
-            break;
-        g_bMainUrlOk = false;
-        if (user != 1 && resolveWaiter(a))
-            deliver(a.nType, a, true);
-        break;
-    case HTTPREQUEST_TYPE_ID:
-        a.sId = songIdFromFailedUrl(a.url);
-        // The playback engine's failure counts only for the song that is still current.
-        if (user == 1 && !isWanted(a.nType, a)) {
-            qDebug().noquote() << Q_FUNC_INFO
-                               << "song information failed for a song that is no longer current:" << a.sId;
-            break;
-        }
-        deliverSongInfo(a, true);
-        break;
-    case HTTPREQUEST_TYPE_LRC:
-        qDebug().noquote() << Q_FUNC_INFO << "lrc response error";
-        break;
-    case HTTPREQUEST_TYPE_LOGIN:
+    m_ownRoutes.insert(nType, OwnRoute{std::move(onAnswer), std::move(onFailure)});
+}
+
+void httpRequestHandler::registerOwnRoutes()
+{
+    const StepFn handOn = [this](HttpAnswer &a) { deliver(a.nType, a, false); };
+    const StepFn dropped;
+    // A failure that is only logged.
+    const auto logged = [](const char *line) -> StepFn {
+        return [line](HttpAnswer &) { failureLog() << line; };
+    };
+
+    setOwnRoute(
+        HTTPREQUEST_TYPE_MAINURL,
+        [this](HttpAnswer &a) {
+            answerLog() << a.text;
+            g_sMainUrl = a.text;
+            g_bMainUrlOk = true;
+            // 1: the start-up request, which keeps the index fresh from then on; a ticket: the
+            // download that waits for it.
+            if (a.uUserData == 1) {
+                if (!m_pUrlIndexTimer) {
+                    m_pUrlIndexTimer = new QTimer(this);
+                    connect(m_pUrlIndexTimer, &QTimer::timeout, this,
+                            []() { g_mainWindowSeam()->updatePreURL(); });
+                    m_pUrlIndexTimer->start(m_nUrlIndexRefreshMs);
+                }
+            } else if (a.uUserData != 0 && resolveWaiter(a)) {
+                deliver(a.nType, a, false);
+            }
+        },
+        [this](HttpAnswer &a) {
+            if (a.uUserData == 0)
+                return;
+            g_bMainUrlOk = false;
+            if (a.uUserData != 1 && resolveWaiter(a))
+                deliver(a.nType, a, true);
+        });
+
+    setOwnRoute(
+        HTTPREQUEST_TYPE_ID,
+        [this](HttpAnswer &a) {
+            a.sId = songIdFromAnswerUrl(a.url);
+            deliverSongInfo(a, false);
+        },
+        [this](HttpAnswer &a) {
+            a.sId = songIdFromFailedUrl(a.url);
+            // The playback engine's failure counts only for the song that is still current.
+            if (a.uUserData == 1 && !isWanted(a.nType, a)) {
+                failureLog() << "song information failed for a song that is no longer current:" << a.sId;
+                return;
+            }
+            deliverSongInfo(a, true);
+        });
+
+    setOwnRoute(HTTPREQUEST_TYPE_LRC, handOn, logged("lrc response error"));
+    setOwnRoute(HTTPREQUEST_TYPE_LRCREQ, handOn, logged("lrc response error"));
+
+    // The login's owner gets its failure as an answer with an empty text.
+    setOwnRoute(HTTPREQUEST_TYPE_LOGIN, handOn, [this](HttpAnswer &a) {
         deliver(a.nType, a, false);
-        seam->execMessageBox(QString(), QStringLiteral("因网络问题，登录失败，请稍后重试"), 2);
-        qDebug().noquote() << Q_FUNC_INFO << "login response error";
-        break;
-    case HTTPREQUEST_TYPE_REG:
-        seam->execMessageBox(QString(), QStringLiteral("因网络问题，注册失败，请稍后重试"), 2);
-        qDebug().noquote() << Q_FUNC_INFO << "reg response error";
-        break;
-    case HTTPREQUEST_TYPE_NETLIST:
-        seam->execMessageBox(QString(),
-                             QStringLiteral("因网络问题，获取随便听听列表失败，2分钟后将自动重新获取"), 1);
+        g_mainWindowSeam()->execMessageBox(QString(), QStringLiteral("因网络问题，登录失败，请稍后重试"), 2);
+        failureLog() << "login response error";
+    });
+
+    setOwnRoute(HTTPREQUEST_TYPE_REG, dropped, [](HttpAnswer &) {
+        g_mainWindowSeam()->execMessageBox(QString(), QStringLiteral("因网络问题，注册失败，请稍后重试"), 2);
+        failureLog() << "reg response error";
+    });
+
+    setOwnRoute(HTTPREQUEST_TYPE_NETLIST, dropped, [this](HttpAnswer &) {
+        g_mainWindowSeam()->execMessageBox(
+            QString(), QStringLiteral("因网络问题，获取随便听听列表失败，2分钟后将自动重新获取"), 1);
         QTimer::singleShot(m_nNetListRetryMs, this, []() { g_mainWindowSeam()->retryRequestNetList(); });
-        qDebug().noquote() << Q_FUNC_INFO << "netlist response error";
-        break;
-    case HTTPREQUEST_TYPE_FAVLIST:
-    case HTTPREQUEST_TYPE_FAVLIST_DETAIL:
-        seam->enableSyncFavButton();
-        seam->cleanFavAfterLogout();
-        seam->execMessageBox(QString(), QStringLiteral("因网络问题，获取我的歌单失败，请稍后手动同步"), 2);
-        qDebug().noquote() << Q_FUNC_INFO
-                           << (a.nType == HTTPREQUEST_TYPE_FAVLIST ? "favlist response error"
-                                                                   : "favlistdetail response error");
-        break;
-    case HTTPREQUEST_TYPE_DELFAVLIST:
-    case HTTPREQUEST_TYPE_DELFAVLISTSONG:
-    case HTTPREQUEST_TYPE_ADDFAVLIST:
-    case HTTPREQUEST_TYPE_ADDFAVLISTSONG:
-    case HTTPREQUEST_TYPE_RENFAVLIST:
-    case HTTPREQUEST_TYPE_ADDFAVLISTSONGS:
-    case HTTPREQUEST_TYPE_MOVEFAVLISTSONGS:
-        emit favResponseFailed(favOperation(a.nType), user);
-        qDebug().noquote() << Q_FUNC_INFO << favFailureLine(a.nType);
-        if (a.nType == HTTPREQUEST_TYPE_ADDFAVLIST)
-            bChuangJianGeDan = false;
-        break;
-    case HTTPREQUEST_TYPE_SEARCHCOMPLETE:
-        qDebug().noquote() << Q_FUNC_INFO << "search complete response error";
-        break;
-    case HTTPREQUEST_TYPE_ALBUMPIC:
-        qDebug().noquote() << Q_FUNC_INFO << "album pic response error";
-        a.sPicUrl = percentDecoded(a.url);
-        deliver(a.nType, a, true);
-        break;
-    case HTTPREQUEST_TYPE_ADCONFIG:
-        qDebug().noquote() << Q_FUNC_INFO << "ad config response error";
-        break;
-    case HTTPREQUEST_TYPE_PLAYMAINURL:
-        if (!isWanted(a.nType, a)) {
-            qDebug().noquote() << Q_FUNC_INFO
-                               << "stream address failed for a song that is no longer current:" << user;
-            break;
-        }
-        SetTodayLog(g_logKey(LogKeys::kPlayError), QString::number(user));
-        qDebug().noquote() << Q_FUNC_INFO << QStringLiteral("播放出现故障-----------歌曲id:") << user;
-        g_bMainUrlOk = false;
-        deliver(a.nType, a, true);
-        break;
-    case HTTPREQUEST_TYPE_SINGERPIC:
-    case HTTPREQUEST_TYPE_USERPIC:
-    case HTTPREQUEST_TYPE_GEDANPIC:
-        deliver(a.nType, a, true);
-        break;
-    case HTTPREQUEST_TYPE_NETSEARCHV08:
-    case HTTPREQUEST_TYPE_FAVSINGER:
-    case HTTPREQUEST_TYPE_SINGERSONG:
-    case HTTPREQUEST_TYPE_ADDFAVSINGER:
-        emit signalCommon1(QString(), a.nType, user);
-        break;
-    case HTTPREQUEST_TYPE_LRCREQ:
-        qDebug().noquote() << Q_FUNC_INFO << "lrc response error";
-        break;
-    case HTTPREQUEST_TYPE_NAVIGATE:
-        qDebug().noquote() << Q_FUNC_INFO << "navigate response error";
-        deliver(a.nType, a, false);
-        break;
-    case HTTPREQUEST_TYPE_ONLINECOUNT:
-        qDebug().noquote() << Q_FUNC_INFO << "onlinecount response error";
-        break;
-    case HTTPREQUEST_TYPE_LOG: {
-        qDebug().noquote() << Q_FUNC_INFO << "log response error";
-        QMutexLocker locker(&g_mutexLogCount);
-        --g_nPendingLogCount;
-        break;
+        failureLog() << "netlist response error";
+    });
+
+    const auto favListFailed = [](const char *line) -> StepFn {
+        return [line](HttpAnswer &) {
+            MainWindowSeam *seam = g_mainWindowSeam();
+            seam->enableSyncFavButton();
+            seam->cleanFavAfterLogout();
+            seam->execMessageBox(QString(), QStringLiteral("因网络问题，获取我的歌单失败，请稍后手动同步"),
+                                 2);
+            failureLog() << line;
+        };
+    };
+    setOwnRoute(
+        HTTPREQUEST_TYPE_FAVLIST,
+        [this](HttpAnswer &a) {
+            deliver(a.nType, a, false);
+            answerLog() << "-----g_mainWindow->dealwithFavListResponse(s):" << a.text
+                        << "------------------end";
+        },
+        favListFailed("favlist response error"));
+    setOwnRoute(HTTPREQUEST_TYPE_FAVLIST_DETAIL, handOn, favListFailed("favlistdetail response error"));
+
+    for (const FavEdit &edit : kFavEdits) {
+        setOwnRoute(
+            edit.type,
+            [this, edit](HttpAnswer &a) {
+                answerLog() << a.text;
+                emit favResponseSuccessed(a.text, edit.operation, a.uUserData);
+            },
+            [this, edit](HttpAnswer &a) {
+                emit favResponseFailed(edit.operation, a.uUserData);
+                failureLog() << edit.failureLine;
+                if (edit.type == HTTPREQUEST_TYPE_ADDFAVLIST)
+                    bChuangJianGeDan = false;
+            });
     }
-    case HTTPREQUEST_TYPE_QQLOGINCHECK:
-        qDebug().noquote() << Q_FUNC_INFO << "HTTPREQUEST_TYPE_QQLOGINCHECK response error";
-        if (user != 0 && resolveWaiter(a))
+
+    // An answer that its owner no longer waits for (isWanted) is dropped.
+    setOwnRoute(
+        HTTPREQUEST_TYPE_SEARCHCOMPLETE,
+        [this](HttpAnswer &a) {
+            a.text = QString::fromLocal8Bit(a.data);
+            if (isWanted(a.nType, a))
+                deliver(a.nType, a, false);
+            answerLog() << "search complete response ok";
+        },
+        logged("search complete response error"));
+
+    setOwnRoute(
+        HTTPREQUEST_TYPE_ALBUMPIC,
+        [this](HttpAnswer &a) {
+            a.sPicUrl = percentDecoded(a.url);
+            if (isWanted(a.nType, a))
+                deliver(a.nType, a, false);
+            answerLog() << "album pic response ok";
+        },
+        [this](HttpAnswer &a) {
+            failureLog() << "album pic response error";
+            a.sPicUrl = percentDecoded(a.url);
             deliver(a.nType, a, true);
-        break;
-    case HTTPREQUEST_TYPE_RADIO:
-        qDebug().noquote() << Q_FUNC_INFO << "HTTPREQUEST_TYPE_RADIO response error";
-        deliver(a.nType, a, false);
-        break;
-    case HTTPREQUEST_TYPE_SINGERBIGIMAGES:
-        qDebug().noquote() << Q_FUNC_INFO << "singer big images response error";
-        break;
-    case HTTPREQUEST_TYPE_SINGERBIGIMAGEDATA:
-        a.sPicUrl = percentDecoded(a.url);
-        deliver(a.nType, a, true);
-        break;
-    case HTTPREQUEST_TYPE_DELFAVSINGER:
-        seam->showHint(QStringLiteral("因网络问题，取消收藏失败"));
-        break;
-    default:
-        break;
+        });
+
+    setOwnRoute(
+        HTTPREQUEST_TYPE_ADCONFIG,
+        [this](HttpAnswer &a) {
+            deliver(a.nType, a, false);
+            answerLog() << "ad config response ok";
+        },
+        logged("ad config response error"));
+
+    // Only the song that is still current may start: a late answer for an earlier song changes
+    // nothing, not even the stream address; a late failure does not count as a play error.
+    setOwnRoute(
+        HTTPREQUEST_TYPE_PLAYMAINURL,
+        [this](HttpAnswer &a) {
+            if (!isWanted(a.nType, a)) {
+                answerLog() << "stream address for a song that is no longer current:" << a.uUserData;
+                return;
+            }
+            answerLog() << a.text;
+            g_sMainUrl = a.text;
+            g_bMainUrlOk = true;
+            deliver(a.nType, a, false);
+        },
+        [this](HttpAnswer &a) {
+            if (!isWanted(a.nType, a)) {
+                failureLog() << "stream address failed for a song that is no longer current:" << a.uUserData;
+                return;
+            }
+            SetTodayLog(g_logKey(LogKeys::kPlayError), QString::number(a.uUserData));
+            failureLog() << QStringLiteral("播放出现故障-----------歌曲id:") << a.uUserData;
+            g_bMainUrlOk = false;
+            deliver(a.nType, a, true);
+        });
+
+    for (const HttpRequestType type : kCommonAnswers) {
+        setOwnRoute(
+            type, [this](HttpAnswer &a) { emit signalCommon1(a.text, a.nType, a.uUserData); },
+            [this](HttpAnswer &a) { emit signalCommon1(QString(), a.nType, a.uUserData); });
     }
+
+    // The navigation's and the radio refill's owners get their failures as answers with an
+    // empty text.
+    setOwnRoute(HTTPREQUEST_TYPE_NAVIGATE, handOn, [this](HttpAnswer &a) {
+        failureLog() << "navigate response error";
+        deliver(a.nType, a, false);
+    });
+    setOwnRoute(
+        HTTPREQUEST_TYPE_RADIO,
+        [this](HttpAnswer &a) {
+            answerLog() << "HTTPREQUEST_TYPE_RADIO response";
+            deliver(a.nType, a, false);
+        },
+        [this](HttpAnswer &a) {
+            failureLog() << "HTTPREQUEST_TYPE_RADIO response error";
+            deliver(a.nType, a, false);
+        });
+
+    setOwnRoute(
+        HTTPREQUEST_TYPE_ONLINECOUNT,
+        [](HttpAnswer &a) {
+            try {
+                g_mainWindowSeam()->setOnlineCount(
+                    a.text + QStringLiteral("人"),
+                    QStringLiteral(
+                        "<p style='border: 1px solid green; border-radius: 2px;white-space:pre'>当前<span "
+                        "style='color:green;'>%1</span>人与您一起听澜韵音乐</p>")
+                        .arg(a.text));
+            } catch (...) {
+                g_writeExceptionLog(Q_FUNC_INFO, QStringLiteral("---------g_labelCurUserCount 异常"));
+            }
+            answerLog() << "onlinecount response:" << a.text;
+        },
+        logged("onlinecount response error"));
+
+    // Either way the log post is no longer pending.
+    setOwnRoute(
+        HTTPREQUEST_TYPE_LOG,
+        [](HttpAnswer &a) {
+            bool isNumber = false;
+            const int code = a.text.toInt(&isNumber);
+            answerLog() << (isNumber && code < 0 ? "log response err" : "log response");
+            QMutexLocker locker(&g_mutexLogCount);
+            --g_nPendingLogCount;
+        },
+        [](HttpAnswer &) {
+            failureLog() << "log response error";
+            QMutexLocker locker(&g_mutexLogCount);
+            --g_nPendingLogCount;
+        });
+
+    setOwnRoute(
+        HTTPREQUEST_TYPE_QQLOGINCHECK,
+        [this](HttpAnswer &a) {
+            answerLog() << "HTTPREQUEST_TYPE_QQLOGINCHECK response";
+            if (a.uUserData != 0 && resolveWaiter(a))
+                deliver(a.nType, a, false);
+        },
+        [this](HttpAnswer &a) {
+            failureLog() << "HTTPREQUEST_TYPE_QQLOGINCHECK response error";
+            if (a.uUserData != 0 && resolveWaiter(a))
+                deliver(a.nType, a, true);
+        });
+
+    setOwnRoute(
+        HTTPREQUEST_TYPE_SINGERBIGIMAGES,
+        [this](HttpAnswer &a) {
+            if (a.text.isEmpty())
+                answerLog() << "singer big images response error";
+            else
+                deliver(a.nType, a, false);
+        },
+        logged("singer big images response error"));
+
+    setOwnRoute(
+        HTTPREQUEST_TYPE_SINGERBIGIMAGEDATA,
+        [this](HttpAnswer &a) {
+            a.sPicUrl = percentDecoded(a.url);
+            deliver(a.nType, a, false);
+        },
+        [this](HttpAnswer &a) {
+            a.sPicUrl = percentDecoded(a.url);
+            deliver(a.nType, a, true);
+        });
+
+    setOwnRoute(HTTPREQUEST_TYPE_RESERVED34, dropped, dropped);
+
+    setOwnRoute(
+        HTTPREQUEST_TYPE_DELFAVSINGER,
+        [](HttpAnswer &) {
+            g_mainWindowSeam()->showHint(QStringLiteral("取消收藏成功"));
+            g_mainWindowSeam()->syncFavList();
+        },
+        [](HttpAnswer &) { g_mainWindowSeam()->showHint(QStringLiteral("因网络问题，取消收藏失败")); });
+
+    // The thumbnails (17, 18, 19) go to their caches as they come: no own route.
 }
 
 QString httpRequestHandler::decodeBody(const QUrl &url, const QByteArray &body)

@@ -19,20 +19,24 @@ class QTimer;
 // The one client through which the player sends its GET requests to the web service and its
 // picture and data hosts (global g_phttpHandler). A sender builds the complete URL
 // (ServiceEndpoints + ServiceUrl), picks a request type (RequestTypes.h) and a user value, and
-// calls startHttpRequest. When the reply finishes the body is decoded and dispatched on the type:
+// calls startHttpRequest. When the reply finishes the body is decoded and its type looked up:
 //
-//  - types the client handles itself: 0 and 16 (the URL index), 25 (the online count), 26, 35;
-//  - favourite edits (8 to 12, 29, 31): favResponseSuccessed / favResponseFailed with the edit's
-//    operation number;
-//  - search and favourite singers (20, 21, 22, 30): signalCommon1;
-//  - every other type: the route that its owner registered with setRoute (the playback
-//    controller for 16, the picture caches for 14, 17 to 19, 32, 33, the main window for 2, 3,
-//    6, 7, 13, 15, the song-information answer for 1, and so on). A type without a route is
-//    dropped with a debug line, so the client works before those owners exist.
+//  - the client's own route of the type, registered by the constructor, does the client's part
+//    and hands the answer on to the owner's route where the type has one: the URL index (0, 16),
+//    the online count (25), the log post (26), the singer un-favouring (35), the favourite edits
+//    (8 to 12, 29, 31: favResponseSuccessed / favResponseFailed with the edit's operation
+//    number), the search and favourite singers (20, 21, 22, 30: signalCommon1), the failure
+//    messages of the login, the lists and the favourites, the waiting object of 0, 1 and 27, the
+//    staleness checks of 1, 13, 14 and 16;
+//  - a type without an own route (17, 18, 19) goes straight to its owner's route;
+//  - the owner's route is what its owner registered with setRoute (the playback controller for
+//    16, the picture caches for 14, 17 to 19, 32, 33, the main window for 2, 3, 6, 7, 13, 15,
+//    the song-information answer for 1, and so on). A type without one is dropped with a debug
+//    line, so the client works before those owners exist.
 //
 // The constructor creates the song-list cover cache (g_pGedanPicHandler) and registers the routes
 // that the client serves through global pointers (ClientRoutes.h: types 0, 14, 17, 18, 19, 32,
-// 33); an owner may replace any of them.
+// 33); an owner may replace any of them. Its own routes are never replaced.
 //
 // User values are carried pointer-wide. Where a user value names a waiting object (types 0 and 1
 // with values other than 0 and 1, type 27), it must be a ticket of ObjectTickets; the answer
@@ -111,8 +115,19 @@ private:
         WantedFn isWanted;
     };
 
-    void dispatchAnswer(HttpAnswer &answer);
-    void dispatchFailure(HttpAnswer &answer);
+    // The client's own part of a request type: what it does itself with the answer or the
+    // failure, and whether and how it hands them on to the owner's route. An empty step drops
+    // that side.
+    using StepFn = std::function<void(HttpAnswer &)>;
+    struct OwnRoute
+    {
+        StepFn onAnswer;
+        StepFn onFailure;
+    };
+
+    void dispatch(HttpAnswer &answer, bool failure);
+    void setOwnRoute(int nType, StepFn onAnswer, StepFn onFailure);
+    void registerOwnRoutes();
     const Route *route(int nType);
     bool isWanted(int nType, const HttpAnswer &answer);
     bool deliver(int nType, const HttpAnswer &answer, bool failure);
@@ -122,6 +137,7 @@ private:
 
     QMap<QNetworkReply *, QByteArray> m_mapNRBA; // one body buffer per reply in flight
     QNetworkAccessManager m_nam;
+    QHash<int, OwnRoute> m_ownRoutes; // filled once by the constructor
     QHash<int, Route> m_routes;
     QTimer *m_pUrlIndexTimer = nullptr;
     // The song-list cover cache (g_pGedanPicHandler): used only through this client's answers.

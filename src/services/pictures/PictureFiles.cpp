@@ -1,5 +1,7 @@
 #include "services/pictures/PictureFiles.h"
 
+#include "kvrutil/AtomicSave.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QMutex>
@@ -34,20 +36,21 @@ bool g_storePictureFile(const QString &folder, const QByteArray &bytes, QString 
     // A bounded number of tries: only names that exist already are skipped.
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const QString name = QString::number(nextCandidate());
-        QFile file(folder + QLatin1Char('/') + name);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (file.exists())
+        const QString path = folder + QLatin1Char('/') + name;
+        // The empty file takes the name; the bytes then replace it in one rename, so a reader or
+        // a crash never meets half a picture.
+        QFile reservation(path);
+        if (!reservation.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (reservation.exists())
                 continue;
-            *errorText = file.errorString();
+            *errorText = reservation.errorString();
             return false;
         }
-        if (file.write(bytes) != bytes.size() || !file.flush()) {
-            *errorText = file.errorString();
-            file.close();
-            file.remove();
+        reservation.close();
+        if (!g_saveFileAtomically(path, bytes, errorText)) {
+            QFile::remove(path);
             return false;
         }
-        file.close();
         *fileName = name;
         return true;
     }

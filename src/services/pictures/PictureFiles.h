@@ -17,12 +17,13 @@
 
 // The decoded picture, or a null image when the bytes are no picture (an HTML error page served
 // with status 200, a truncated download).
-QImage g_decodePicture(const QByteArray &bytes);
+[[nodiscard]] QImage g_decodePicture(const QByteArray &bytes);
 
 // Stores bytes as a new file in folder; fileName receives the bare name. False when no file
-// could be created or written (errorText says why; a partly written file is removed).
-bool g_storePictureFile(const QString &folder, const QByteArray &bytes, QString *fileName,
-                        QString *errorText);
+// could be created or written (errorText says why; no file is left behind). The file appears
+// whole: its name is taken by an empty file that the written bytes then replace.
+[[nodiscard]] bool g_storePictureFile(const QString &folder, const QByteArray &bytes, QString *fileName,
+                                      QString *errorText);
 
 // Whether a name read back from an association file is a plain name inside the data folder
 // (no separator, not "." or ".."). A damaged or edited file must not make the caches read

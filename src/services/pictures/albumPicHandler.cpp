@@ -103,7 +103,7 @@ void albumPicHandler::loadAlbumPicfromURL(const QString &sUrl, uint nSongId, con
         const QString file = found.value();
         if (!m_hashSong2File.contains(sSongName))
             saveAlbumPicwithSongAsso(file, nSongId, sSongName);
-        loadAlbumPic(1, file, nullptr);
+        loadAlbumPic(AlbumPicSource::kStoredFile, file, nullptr);
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }
@@ -121,14 +121,14 @@ void albumPicHandler::loadAlbumPic(int nType, const QString &sText, QByteArray *
     try {
         QImage picture;
         switch (nType) {
-        case 0:
+        case AlbumPicSource::kDefault:
             g_mainWindowSeam()->showAlbumPictures(m_pixDefault50, m_pixDefault70);
             return;
-        case 1:
+        case AlbumPicSource::kStoredFile:
             if (g_isPlainFileName(sText))
                 picture.load(g_sDataDir + QLatin1Char('/') + sText);
             break;
-        case 2:
+        case AlbumPicSource::kDownloaded:
             if (pData)
                 picture = g_decodePicture(*pData);
             break;
@@ -142,7 +142,7 @@ void albumPicHandler::loadAlbumPic(int nType, const QString &sText, QByteArray *
             return;
         }
         showPictures(picture);
-        if (nType == 2)
+        if (nType == AlbumPicSource::kDownloaded)
             saveAlbumPic(sText, pData);
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
@@ -194,8 +194,8 @@ void albumPicHandler::saveAlbumPic(const QString &sUrl, QByteArray *pData)
         ass.setAttribute(QStringLiteral("id"), QString::number(m_nCurSongId));
         ass.setAttribute(QStringLiteral("file"), name);
         assRoot.appendChild(ass);
-        // A failed save keeps the document in memory: the next save writes it all.
-        g_saveEncipheredXml(assoPath(), m_doc);
+        // A failed save (logged there) keeps the document in memory: the next save writes it all.
+        (void)g_saveEncipheredXml(assoPath(), m_doc);
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }
@@ -218,7 +218,7 @@ void albumPicHandler::saveAlbumPicwithSongAsso(const QString &sFile, uint nSongI
         ass.setAttribute(QStringLiteral("id"), QString::number(nSongId));
         ass.setAttribute(QStringLiteral("file"), sFile);
         assRoot.appendChild(ass);
-        g_saveEncipheredXml(assoPath(), m_doc);
+        (void)g_saveEncipheredXml(assoPath(), m_doc); // as in saveAlbumPic
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }
@@ -230,9 +230,9 @@ void albumPicHandler::loadTheAlbumPic(const QString &sSongName)
         QMutexLocker locker(&m_mutex);
         const auto found = m_hashSong2File.constFind(sSongName);
         if (found != m_hashSong2File.constEnd())
-            loadAlbumPic(1, found.value(), nullptr);
+            loadAlbumPic(AlbumPicSource::kStoredFile, found.value(), nullptr);
         else
-            loadAlbumPic(0, QString(), nullptr);
+            loadAlbumPic(AlbumPicSource::kDefault, QString(), nullptr);
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/pictures/PictureConstants.h"
+
 #include <QByteArray>
 #include <QDomDocument>
 #include <QHash>
@@ -44,8 +46,8 @@ public:
     void saveAlbumInfo(uint nSongId, const QString &sAlbumName, const QString &sAlbumId,
                        const QString &sSinger);
     void loadAlbumPicfromURL(const QString &sUrl, uint nSongId, const QString &sSongName);
-    // nType 0 the default picture; 1 the stored file sText; 2 the downloaded bytes *pData of the
-    // URL sText (stored when they are a picture).
+    // nType (AlbumPicSource) 0 the default picture; 1 the stored file sText; 2 the downloaded
+    // bytes *pData of the URL sText (stored when they are a picture).
     void loadAlbumPic(int nType, const QString &sText, QByteArray *pData);
     void saveAlbumPic(const QString &sUrl, QByteArray *pData);
     void saveAlbumPicwithSongAsso(const QString &sFile, uint nSongId, const QString &sSongName);

@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QSet>
 #include <QUrl>
 
 #include <cmath>
@@ -22,6 +23,11 @@ namespace {
 const QString kRoot = QStringLiteral("kvrroot");
 const QString kSingerRoot = QStringLiteral("singerRoot");
 const QString kSinger = QStringLiteral("singer");
+
+// The large pictures kept of one singer. They only take turns behind the lyrics, a singer has a
+// few dozen at most, and each one listed is a request and its bytes stay in memory for the run:
+// a damaged or hostile list answer must not send thousands of requests or fill the memory.
+constexpr qsizetype kMaxBigPictures = 1000;
 
 void send(const QString &url, int nType, uint nSingerId)
 {
@@ -171,8 +177,8 @@ void singerHandler::saveSingerPic(uint nSingerId, QByteArray *pData)
         e.setAttribute(QStringLiteral("file"), name);
         singers.appendChild(e);
         m_hashName2Id.insert(nameKey(record->name), QString::number(nSingerId));
-        // A failed save keeps the document in memory: the next save writes it all.
-        g_saveEncipheredXml(singerFilePath(), m_doc);
+        // A failed save (logged there) keeps the document in memory: the next save writes it all.
+        (void)g_saveEncipheredXml(singerFilePath(), m_doc);
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }
@@ -197,11 +203,20 @@ void singerHandler::dealWithBigSingerImages(const QString &sAnswer, uint nSinger
         if (!record)
             return;
         const QStringList parts = sAnswer.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        // A second list request may be answered before the first one's pictures arrived: a
+        // picture already listed is not asked for twice. A set, because a long answer checked
+        // against the list would take seconds on the GUI thread.
+        QSet<QString> listed(record->bigUrls.cbegin(), record->bigUrls.cend());
         for (const QString &part : parts) {
+            if (record->bigUrls.size() >= kMaxBigPictures) {
+                qDebug().noquote() << Q_FUNC_INFO << "singer" << nSingerId << "has more than"
+                                   << kMaxBigPictures << "large pictures; the rest are left out";
+                break;
+            }
             const QString url = g_endpoints().imageBase + part;
-            // A second list request answered before the first one's pictures arrived.
-            if (record->bigUrls.contains(url))
+            if (listed.contains(url))
                 continue;
+            listed.insert(url);
             record->bigUrls.append(url);
             record->bigData.append(nullptr);
             send(url, HTTPREQUEST_TYPE_SINGERBIGIMAGEDATA, nSingerId);

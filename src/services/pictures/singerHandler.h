@@ -26,9 +26,9 @@ struct _tag_singerpicinfo_
 
 // Singer pictures. A thumbnail per singer id is downloaded once from the image host (request type
 // 17), stored as a file in the data folder (PictureFiles.h) and recorded in the enciphered XML
-// file "s"; the large pictures of a singer (list: type 32, each picture: type 33) live in memory
-// for the run, for the lyric box's background. Names map to ids for singers whose thumbnail is
-// stored, so the playback controller can ask for large pictures by the artist's name.
+// file "s"; the large pictures of a singer (list: type 32, each picture: type 33; at most 1,000
+// of one singer) live in memory for the run, for the lyric box's background. Names map to ids for singers
+// whose thumbnail is stored, so the playback controller can ask for large pictures by the artist's name.
 //
 // Only bytes that decode as a picture are stored or kept: an error page in place of a thumbnail
 // counts as a failed download (the record goes, so a later request tries again), and one in
@@ -60,7 +60,7 @@ public:
     QString getSingerIdfromName(const QString &sSingerName);
     // Large picture n (taken modulo their number) of the singer; false when there is none yet,
     // it has not arrived, it does not decode, or n is negative. Needs a GUI application.
-    bool loadTheBigSingerImage(uint nSingerId, int n, QPixmap &picture);
+    [[nodiscard]] bool loadTheBigSingerImage(uint nSingerId, int n, QPixmap &picture);
 
     // The thumbnail's address: image host + "/pic/gstx/" + ceil(id / 10000) + "/" + id + ".jpg".
     static QString thumbnailUrl(uint nSingerId);

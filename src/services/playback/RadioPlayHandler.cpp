@@ -9,7 +9,6 @@
 #include "services/net/httpRequestHandler.h"
 #include "services/playback/PlaybackGlobals.h"
 #include "services/playback/songplayHandler.h"
-#include "services/seams/MainWindowSeam.h"
 #include "services/seams/PlayListSeam.h"
 
 #include <QDebug>
@@ -110,17 +109,17 @@ void RadioPlayHandler::playTheRadioSong(int index)
         if (index == m_nCurIndex)
             return;
         switch (g_nPlayingListId) {
-        case 1:
+        case PlayingListId::kPlayQueue:
             g_playListSeam()->closeCurDisplayingEditor();
             break;
-        case 5:
-        case 6:
+        case PlayingListId::kRecentlyPlayed:
+        case PlayingListId::kMostPlayed:
             g_playListSeam()->clearCurPlayingRow(g_nPlayingListId);
             break;
         default:
             break;
         }
-        g_nPlayingListId = 4;
+        g_nPlayingListId = PlayingListId::kRadio;
         if (index < 0 || index >= count())
             return;
         const spis &song = *m_queue[size_t(index)];
@@ -148,8 +147,7 @@ int RadioPlayHandler::followingIndex(const char *debugText)
 {
     int next = m_nCurIndex + 1;
     if (next == count() - 1) {
-        const QString url =
-            ServiceUrl(g_endpoints().moreRadioSongs).value(g_mainWindowSeam()->m_sCurFmId).toString();
+        const QString url = ServiceUrl(g_endpoints().moreRadioSongs).value(m_sCurFmId).toString();
         qDebug().noquote() << QString::fromUtf8(debugText) << url;
         if (g_phttpHandler)
             g_phttpHandler->startHttpRequest(QUrl(url), HTTPREQUEST_TYPE_RADIO, 0);

@@ -48,6 +48,10 @@ public:
     // Registers the answer of the more-songs request (type 28) with the client.
     void registerRoutes(httpRequestHandler *client);
 
+    // The radio channel the user chose (its id in the more-songs address).
+    void setCurFmId(const QString &id) { m_sCurFmId = id; }
+    QString curFmId() const { return m_sCurFmId; }
+
     int count() const { return int(m_queue.size()); }
     int currentIndex() const { return m_nCurIndex; }
     const spis *entry(int index) const;
@@ -59,6 +63,7 @@ private:
     std::vector<std::unique_ptr<spis>> m_queue;
     int m_nCurIndex = -1;
     int m_nWrongCount = 0; // songs that failed in a row
+    QString m_sCurFmId;
 };
 
 // The one radio queue, created by the main window's constructor.

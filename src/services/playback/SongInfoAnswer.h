@@ -5,11 +5,12 @@
 #include <QtGlobal>
 
 class httpRequestHandler;
+struct SongInfoDocument;
 
 // The song-information answer (request type 1): an XML document of the site host that gives a
 // network song's stream path, play state, duration, size, singer, album, album picture and lyric
-// texts. It fills in what the lists lack, stores the lyric in the lyric folder, and continues
-// the work of whoever asked: the playback engine (user value 1), a lyric lookup (user value 0) or
+// texts, read by SongInfoDocument. It fills in what the lists lack, stores the lyric in the lyric folder, and
+// continues the work of whoever asked: the playback engine (user value 1), a lyric lookup (user value 0) or
 // a download (any other value: the ticket of its httpDown).
 //
 // The lyric cache: one file per song in the lyric folder, named by the song's display name and
@@ -34,8 +35,8 @@ public:
     // The wait between the "cannot play" hint and the next song (1800 ms); shortened by tests.
     void setRefusalWaitMs(int ms) { m_nRefusalWaitMs = ms; }
 
-    // "mm:ss" of a duration in seconds as the document writes it ("185.9" gives "03:05");
-    // "00:00" when it is absent or not a number.
+    // SongInfoDocument::durationText: "mm:ss" of the document's duration in seconds; "00:00" when
+    // it is unknown (absent, not a number, not positive, not finite or out of range).
     static QString durationText(const QString &seconds);
     // Enciphers the lyric into a buffer of kLyricBufferSize bytes and writes its base64 form
     // atomically. False when the cipher text does not fit or the file cannot be written.
@@ -43,5 +44,16 @@ public:
     static constexpr int kLyricBufferSize = 2000000;
 
 private:
+    // The play state may not be played: the asker learns it (playback skips the song, a download
+    // fails, a lyric lookup is dropped).
+    void refusePlayState(quintptr uUserData, quint32 songId, QObject *waiter);
+    // The album name goes to the song's row among the play queue's first ten when it has none.
+    void fillInAlbumName(const QString &sId, const QString &albumName);
+    // Stores the document's lyric under the song's name unless a lyric file exists; returns the
+    // lyric file's path.
+    QString keepLyric(const SongInfoDocument &info, const QString &songName);
+    void answerPlayback(const SongInfoDocument &info, const QString &sId);
+    void answerLyricLookup(const SongInfoDocument &info, const QString &xml);
+
     int m_nRefusalWaitMs = 1800;
 };

@@ -42,11 +42,6 @@ const QString &idValid()
     return text;
 }
 
-bool isPageList(int listId)
-{
-    return listId == 1 || listId == 5 || listId == 6;
-}
-
 void requestSingerBigImages(const QString &artist)
 {
     if (g_pSingerHandler)
@@ -62,7 +57,7 @@ void loadTheAlbumPic(const QString &songName)
 void loadDefaultAlbumPic()
 {
     if (g_pAlbumPicHandler)
-        g_pAlbumPicHandler->loadAlbumPic(0, QString(), nullptr);
+        g_pAlbumPicHandler->loadAlbumPic(AlbumPicSource::kDefault, QString(), nullptr);
 }
 
 } // namespace
@@ -140,7 +135,7 @@ void songplayHandler::beforePlayTheSong(int nSongType, const QString &strFile, c
         // After the stop: an end or failure of the song just stopped carries the old serial.
         ++m_nPlaySerial;
 
-        if (nSongType == 2 && !strFile.isEmpty()) {
+        if (nSongType == SongType::kNetwork && !strFile.isEmpty()) {
             seam->setLoveBtnState(m_curSong.id);
             const QString sLocalSong = g_cachedSongPath(g_folderSeam()->getCacheDir(), sFilename);
             const QString sMp3 = g_downloadedSongPath(g_folderSeam()->getDownDir(), sFilename);
@@ -153,22 +148,22 @@ void songplayHandler::beforePlayTheSong(int nSongType, const QString &strFile, c
             if (!sLocalSong.isEmpty() && QFile::exists(sLocalSong)) {
                 m_pConnectTimer->stop();
                 requestSingerBigImages(m_curSong.artist);
-                g_nSongSourceKind = 0;
-                seam->changeNetplayStatus(3, sFilename);
+                g_nSongSourceKind = SongSourceKind::kFile;
+                seam->changeNetplayStatus(NetplayStatus::kPlaying, sFilename);
                 QString duration = sDur;
                 seam->changeCurPlayingNetSongDur(duration, sLocalSong);
                 loadTheAlbumPic(sFilename);
-                playTheSong(2, strFile, duration, sFilename, sSize, true);
+                playTheSong(SongType::kNetwork, strFile, duration, sFilename, sSize, true);
                 return;
             }
-            g_nSongSourceKind = 1;
-            seam->changeNetplayStatus(0, sFilename);
+            g_nSongSourceKind = SongSourceKind::kNetwork;
+            seam->changeNetplayStatus(NetplayStatus::kPreparing, sFilename);
             if (sSize != idValid()) {
                 requestSingerBigImages(m_curSong.artist);
                 loadDefaultAlbumPic();
-                playTheSong(2, strFile, sDur, sFilename, sSize, false);
+                playTheSong(SongType::kNetwork, strFile, sDur, sFilename, sSize, false);
             } else {
-                m_curSong.nType = 2;
+                m_curSong.nType = SongType::kNetwork;
                 m_curSong.duration = sDur;
                 m_curSong.filePath = strFile;
                 m_curSong.bytesize = sSize;
@@ -177,7 +172,8 @@ void songplayHandler::beforePlayTheSong(int nSongType, const QString &strFile, c
                 m_pConnectTimer->start(200);
                 m_eFetch = Fetch::SongInfo;
                 if (g_phttpHandler)
-                    g_phttpHandler->startHttpRequest(QUrl(g_getSongInfoUrl(strFile)), HTTPREQUEST_TYPE_ID, 1);
+                    g_phttpHandler->startHttpRequest(QUrl(g_getSongInfoUrl(strFile)), HTTPREQUEST_TYPE_ID,
+                                                     SongInfoAsker::kPlayback);
                 else
                     failCurrentSong(555);
             }
@@ -185,9 +181,9 @@ void songplayHandler::beforePlayTheSong(int nSongType, const QString &strFile, c
         }
 
         seam->setLoveBtnState(0);
-        g_nSongSourceKind = 0;
+        g_nSongSourceKind = SongSourceKind::kFile;
         requestSingerBigImages(m_curSong.artist);
-        seam->changeNetplayStatus(3, sFilename);
+        seam->changeNetplayStatus(NetplayStatus::kPlaying, sFilename);
         loadTheAlbumPic(sFilename);
         playTheSong(nSongType, strFile, sDur, sFilename, sSize, false);
     } catch (...) {
@@ -202,7 +198,7 @@ void songplayHandler::playTheSong(int nSongType, const QString &strFile, const Q
         MainWindowSeam *seam = g_mainWindowSeam();
         m_eFetch = Fetch::None;
         QString sLocalSong = strFile;
-        if (nSongType == 2 && !strFile.isEmpty()) {
+        if (nSongType == SongType::kNetwork && !strFile.isEmpty()) {
             const QString cacheDir = g_folderSeam()->getCacheDir();
             // The partial file carries the plain display name; the complete copy its Base64.
             m_sCacheSongName = sFilename;
@@ -215,16 +211,16 @@ void songplayHandler::playTheSong(int nSongType, const QString &strFile, const Q
 
         m_sSongDuration = sDur;
         // By position, not by the colon: "03:07" is 3 x 60 + 7.
-        seam->m_nSongSeconds = sDur.left(2).toInt() * 60 + sDur.right(2).toInt();
+        m_session.m_nSongSeconds = sDur.left(2).toInt() * 60 + sDur.right(2).toInt();
 
-        if (nSongType == 2 && !bLocal) {
-            seam->m_llStreamEnd = qint64(sSize.toULongLong());
+        if (nSongType == SongType::kNetwork && !bLocal) {
+            m_session.m_llStreamEnd = qint64(sSize.toULongLong());
             m_pConnectTimer->stop();
             if (g_bMainUrlOk) {
                 realPlayNetSong(strFile, sFilename);
             } else {
                 m_curSong.filePath = strFile;
-                seam->changeNetplayStatus(1, sFilename);
+                seam->changeNetplayStatus(NetplayStatus::kAskingAddress, sFilename);
                 m_eFetch = Fetch::StreamAddress;
                 if (g_phttpHandler)
                     g_phttpHandler->startHttpRequest(QUrl(g_endpoints().urlIndex),
@@ -246,7 +242,7 @@ void songplayHandler::playTheSong(int nSongType, const QString &strFile, const Q
         {
             std::lock_guard locker(m_mutexPRPI);
             auto *record = new PRPI;
-            record->nKind = 3;
+            record->nKind = SongType::kLocal;
             record->hStream = stream;
             m_quPRPI.append(record);
         }
@@ -266,7 +262,7 @@ void songplayHandler::realPlayNetSong(const QString &sUrl, const QString &sName)
         MainWindowSeam *seam = g_mainWindowSeam();
         m_eFetch = Fetch::None;
         const QString sFull = g_sMainUrl + sUrl;
-        seam->m_llStreamStart = 0;
+        m_session.m_llStreamStart = 0;
         g_bNetSongComplete = false;
         m_bCacheFinished = false;
         m_nPromoteWorkerId = 0;
@@ -314,7 +310,7 @@ void songplayHandler::realPlayNetSong(const QString &sUrl, const QString &sName)
                 qDebug().noquote() << "startPlay: a worker that is no longer current:" << workId;
         });
 
-        seam->changeNetplayStatus(2, curDisplayName());
+        seam->changeNetplayStatus(NetplayStatus::kBuffering, curDisplayName());
         m_nConnectTicks = 0;
         m_pConnectTimer->start(200);
 
@@ -322,7 +318,7 @@ void songplayHandler::realPlayNetSong(const QString &sUrl, const QString &sName)
         {
             std::lock_guard locker(m_mutexPRPI);
             auto *record = new PRPI;
-            record->nKind = 2;
+            record->nKind = SongType::kNetwork;
             record->pWork = work;
             m_quPRPI.append(record);
         }
@@ -338,7 +334,8 @@ void songplayHandler::setHandle(ulong hStream, kvrNetPlayWork *pWork)
     try {
         std::lock_guard locker(m_mutexPRPI);
         for (PRPI *record : std::as_const(m_quPRPI)) {
-            if (record->nKind != 2 || record->pWork != pWork || record->hStream != 0 || record->bHandedOver)
+            if (record->nKind != SongType::kNetwork || record->pWork != pWork || record->hStream != 0 ||
+                record->bHandedOver)
                 continue;
             record->hStream = quint32(hStream);
             // A worker whose song was left meanwhile: its stream is never played, so it goes now
@@ -361,7 +358,8 @@ void songplayHandler::startPlay(ulong hStream, kvrNetPlayWork *pWork)
             return;
         m_pConnectTimer->stop();
         g_hStream = quint32(hStream);
-        g_mainWindowSeam()->changeNetplayStatus(3, g_parseBufferingText(curDisplayName()));
+        g_mainWindowSeam()->changeNetplayStatus(NetplayStatus::kPlaying,
+                                                g_parseBufferingText(curDisplayName()));
         g_mainWindowSeam()->dealWithPlayStarted();
         startPlayTheSong();
     } catch (...) {
@@ -386,7 +384,7 @@ void songplayHandler::startPlayTheSong()
             failCurrentSong(code);
             return;
         }
-        if (g_nPlayingListId == 4 && g_pRadioPlayHandler)
+        if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
             g_pRadioPlayHandler->songStarted();
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
@@ -427,7 +425,7 @@ void songplayHandler::deleteFinishedWorkersLocked()
 void songplayHandler::stopPlay()
 {
     try {
-        g_mainWindowSeam()->changeNetplayStatus(4, QString());
+        g_mainWindowSeam()->changeNetplayStatus(NetplayStatus::kStopped, QString());
         // Whatever was being fetched or opened is left: late answers and workers are stale.
         m_pCurWork = nullptr;
         m_eFetch = Fetch::None;
@@ -466,7 +464,7 @@ void songplayHandler::updateElapsedMp3ConnectTimer()
         const int d = m_nConnectTicks % 10;
         const QString prefix =
             d <= 8 ? QStringLiteral("缓冲中") + QString(d + 1, QLatin1Char('.')) : QString();
-        g_mainWindowSeam()->changeNetplayStatus(2, prefix + curDisplayName());
+        g_mainWindowSeam()->changeNetplayStatus(NetplayStatus::kBuffering, prefix + curDisplayName());
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }
@@ -503,16 +501,16 @@ void songplayHandler::StartPlayNextSong(int nReason)
         MainWindowSeam *seam = g_mainWindowSeam();
         m_pConnectTimer->stop();
         seam->stopElapsedTimer();
-        if (nReason != 0 && isPageList(g_nPlayingListId))
+        if (nReason != 0 && PlayingListId::isPage(g_nPlayingListId))
             g_playListSeam()->dealWithWrong(g_nPlayingListId, nReason);
-        else if (nReason != 0 && g_nPlayingListId == 4 && g_pRadioPlayHandler)
+        else if (nReason != 0 && g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
             g_pRadioPlayHandler->dealWithWrong(nReason);
         seam->DisableSth(true);
 
         spis s;
-        if (isPageList(g_nPlayingListId))
+        if (PlayingListId::isPage(g_nPlayingListId))
             g_playListSeam()->getNextSongandSelIt(g_nPlayingListId, s);
-        else if (g_nPlayingListId == 4 && g_pRadioPlayHandler)
+        else if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
             g_pRadioPlayHandler->getNextSong(s);
 
         if (s.filePath.isEmpty()) {
@@ -541,7 +539,7 @@ void songplayHandler::stopListPlayback()
 {
     stopPlay();
     g_mainWindowSeam()->resetPlayingInfo();
-    g_nPlayingListId = 0;
+    g_nPlayingListId = PlayingListId::kNone;
 }
 
 void songplayHandler::playNextSong()
@@ -551,9 +549,9 @@ void songplayHandler::playNextSong()
             return;
         spis s;
         bool found = false;
-        if (isPageList(g_nPlayingListId))
+        if (PlayingListId::isPage(g_nPlayingListId))
             found = g_playListSeam()->getRealNextSongandSelIt(g_nPlayingListId, s);
-        else if (g_nPlayingListId == 4 && g_pRadioPlayHandler)
+        else if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
             found = g_pRadioPlayHandler->getRealNextSong(s);
         if (!found) {
             stopListPlayback();
@@ -572,9 +570,9 @@ void songplayHandler::playPrevSong()
             return;
         spis s;
         bool found = false;
-        if (isPageList(g_nPlayingListId))
+        if (PlayingListId::isPage(g_nPlayingListId))
             found = g_playListSeam()->getRealPrevSongandSelIt(g_nPlayingListId, s);
-        else if (g_nPlayingListId == 4 && g_pRadioPlayHandler)
+        else if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
             found = g_pRadioPlayHandler->getRealPrevSong(s);
         if (!found) {
             stopListPlayback();

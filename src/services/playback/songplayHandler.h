@@ -1,6 +1,8 @@
 #pragma once
 
+#include "services/core/SongConstants.h"
 #include "services/core/spis.h"
+#include "services/playback/PlaybackSession.h"
 
 #include <QList>
 #include <QObject>
@@ -20,7 +22,7 @@ class kvrNetPlayWork;
 // only, under m_mutexPRPI.
 struct PRPI
 {
-    int nKind = 3;                   // 2 network stream opened by a worker, 3 stream from a file
+    int nKind = SongType::kLocal;    // kNetwork: a stream a worker opened; kLocal: from a file
     kvrNetPlayWork *pWork = nullptr; // the worker that opens it (kind 2)
     quint32 hStream = 0;             // 0 while the worker has not reported it
     bool bHandedOver = false;        // the stream already went to the free queue
@@ -96,6 +98,7 @@ public:
 
     bool m_bCacheFinished = false; // the current network song's cache file was completed
     QString m_sSongDuration;       // "mm:ss" of the song being played
+    PlaybackSession m_session;     // its length and the stream's data span
     spis m_curSong;                // the current song
     QString m_sCacheFilePath;      // the current network song's partial cache file
     int m_nConnectTicks = 0;       // buffering animation ticks since it last started

@@ -1,25 +1,15 @@
 #include "services/seams/FolderSeam.h"
 
-FolderSeam::~FolderSeam() = default;
-
-namespace {
-
-FolderSeam *&installed()
-{
-    static FolderSeam *seam = nullptr;
-    return seam;
-}
-
-} // namespace
+#include "services/seams/FixedFolderSeam.h"
+#include "services/seams/Seam.h"
 
 FolderSeam *g_folderSeam()
 {
-    static FolderSeam fallback;
-    FolderSeam *seam = installed();
-    return seam ? seam : &fallback;
+    static FixedFolderSeam fallback;
+    return Seam<FolderSeam>::current(fallback);
 }
 
 void g_setFolderSeam(FolderSeam *seam)
 {
-    installed() = seam;
+    Seam<FolderSeam>::install(seam);
 }

@@ -1,37 +1,15 @@
 #include "services/seams/LyricDisplaySeam.h"
 
-#include <QDebug>
-
-LyricDisplaySeam::~LyricDisplaySeam() = default;
-
-void LyricDisplaySeam::loadLrcFile(const QString &sSongPath)
-{
-    qDebug().noquote() << Q_FUNC_INFO << sSongPath;
-}
-
-void LyricDisplaySeam::StartLrcDisplay()
-{
-    qDebug().noquote() << Q_FUNC_INFO;
-}
-
-namespace {
-
-LyricDisplaySeam *&installed()
-{
-    static LyricDisplaySeam *seam = nullptr;
-    return seam;
-}
-
-} // namespace
+#include "services/seams/LoggingLyricDisplaySeam.h"
+#include "services/seams/Seam.h"
 
 LyricDisplaySeam *g_lyricDisplaySeam()
 {
-    static LyricDisplaySeam fallback;
-    LyricDisplaySeam *seam = installed();
-    return seam ? seam : &fallback;
+    static LoggingLyricDisplaySeam fallback;
+    return Seam<LyricDisplaySeam>::current(fallback);
 }
 
 void g_setLyricDisplaySeam(LyricDisplaySeam *seam)
 {
-    installed() = seam;
+    Seam<LyricDisplaySeam>::install(seam);
 }

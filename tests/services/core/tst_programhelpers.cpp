@@ -27,9 +27,7 @@ private slots:
         ServiceHosts hosts = ServiceHosts::builtIn();
         hosts.site = "http://site.test";
         g_setServiceHosts(hosts);
-        g_setMainWindowSeam(&m_seam);
     }
-    void cleanupTestCase() { g_setMainWindowSeam(nullptr); }
     void init() { m_seam.calls.clear(); }
 
     void songInfoUrl_data()
@@ -354,6 +352,7 @@ private slots:
 
 private:
     RecordingSeam m_seam;
+    ScopedSeam<MainWindowSeam> m_installedSeam{&m_seam};
 };
 
 QTEST_GUILESS_MAIN(TestProgramHelpers)

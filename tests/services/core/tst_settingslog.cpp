@@ -1,5 +1,6 @@
-// Settings access (MyIni), the day's log and the download settings.
+// Settings access (MyIni), the day's log, the download settings and the enciphered files.
 #include "services/core/DailyLog.h"
+#include "services/core/EncipheredFile.h"
 #include "services/core/Globals.h"
 #include "services/core/MyIni.h"
 #include "services/core/ProgramHelpers.h"
@@ -7,6 +8,9 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QDomDocument>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -189,6 +193,50 @@ private slots:
         QCOMPARE(g_nDownNameFormat, format);
         QCOMPARE(g_nMaxDownloads, maxDownloads);
         g_sDataDir.clear();
+    }
+
+    void encipheredFileSaves()
+    {
+        const QString path = m_dir.filePath("asso");
+        QString text;
+        QVERIFY(g_saveEncipheredFile(path, QStringLiteral("<kvrroot>第一版</kvrroot>")));
+        QVERIFY(g_saveEncipheredFile(path, QStringLiteral("<kvrroot/>")));
+        QCOMPARE(g_loadEncipheredFile(path, &text), EncipheredFileState::Ok);
+        QCOMPARE(text, QStringLiteral("<kvrroot/>"));
+
+        // A folder in the file's place: the save says why and the folder stays.
+        const QString folder = m_dir.filePath("taken");
+        QVERIFY(QDir().mkpath(folder + "/inside"));
+        QString error;
+        QVERIFY(!g_saveEncipheredFile(folder, QStringLiteral("x"), &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(QFileInfo(folder + "/inside").isDir());
+    }
+
+    // Compressed without integrity data, claiming 0xF0000012 plain bytes: a damaged file like
+    // any other, moved aside and replaced by a new document, not a 4 GiB allocation.
+    void encipheredFileClaimingGigabytes()
+    {
+        const QByteArray damaged("AwFtAz9llOjtvtE=");
+        const QString path = m_dir.filePath("s");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(damaged), damaged.size());
+        }
+        QString text;
+        QCOMPARE(g_loadEncipheredFile(path, &text), EncipheredFileState::Undecipherable);
+        QVERIFY(text.isEmpty());
+
+        QDomDocument doc;
+        QVERIFY(g_openEncipheredXml(path, "kvrroot", "singerRoot", &doc));
+        QVERIFY(!doc.documentElement().firstChildElement("singerRoot").isNull());
+        const QStringList aside = QDir(m_dir.path()).entryList({"s.broken-*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QFile kept(m_dir.filePath(aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), damaged);
+        QCOMPARE(g_loadEncipheredFile(path, &text), EncipheredFileState::Ok);
     }
 
 private:

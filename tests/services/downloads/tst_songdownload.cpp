@@ -11,7 +11,7 @@
 #include "services/net/RequestTypes.h"
 #include "services/net/httpRequestHandler.h"
 #include "services/playback/SongCachePaths.h"
-#include "services/seams/FolderSeam.h"
+#include "services/seams/FixedFolderSeam.h"
 
 #include <QDate>
 #include <QDir>
@@ -109,8 +109,6 @@ private slots:
     {
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
-        g_setMainWindowSeam(&m_seam);
-        g_setFolderSeam(&m_folders);
         g_sLogDir = m_logs.path();
         g_sAppDir = m_logs.path();
         m_song = songBytes();
@@ -119,12 +117,6 @@ private slots:
         // Not the fake's host: nothing here is the song-file host unless a test says so.
         httpDown::setSongFileHost(QStringLiteral("http://down.vyoplayer.example"));
     }
-    void cleanupTestCase()
-    {
-        g_setMainWindowSeam(nullptr);
-        g_setFolderSeam(nullptr);
-    }
-
     void init()
     {
         m_folderRoot.reset(new QTemporaryDir);
@@ -544,7 +536,9 @@ private slots:
 private:
     FakeWebService m_fake;
     RecordingSeam m_seam;
-    FolderSeam m_folders;
+    FixedFolderSeam m_folders;
+    ScopedSeam<MainWindowSeam> m_installedSeam{&m_seam};
+    ScopedSeam<FolderSeam> m_installedFolders{&m_folders};
     QTemporaryDir m_logs;
     std::unique_ptr<QTemporaryDir> m_folderRoot;
     httpRequestHandler *m_client = nullptr;

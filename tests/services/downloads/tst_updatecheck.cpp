@@ -108,15 +108,8 @@ private slots:
     {
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
-        g_setMainWindowSeam(&m_seam);
-        g_setUpdateDialogSeam(&m_updates);
         g_sAppDir = m_app.path();
         g_setUpdateCheckTimeout(500);
-    }
-    void cleanupTestCase()
-    {
-        g_setMainWindowSeam(nullptr);
-        g_setUpdateDialogSeam(nullptr);
     }
     void init()
     {
@@ -362,6 +355,8 @@ private:
     FakeWebService m_fake;
     RecordingSeam m_seam;
     UpdateSeam m_updates;
+    ScopedSeam<MainWindowSeam> m_installedSeam{&m_seam};
+    ScopedSeam<UpdateDialogSeam> m_installedUpdates{&m_updates};
     QTemporaryDir m_app;
 };
 

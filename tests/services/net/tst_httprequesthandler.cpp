@@ -1,6 +1,7 @@
-// The web-service client against the fake service: the exact address of every request type, the
-// dispatch of every answer and failure to its handler with its type and user value, and bad
-// answers that must end in the failure path without a crash.
+// The web-service client against the fake service: the exact request of every request type and
+// of the other service addresses as the service gets it, what every answer and failure reaches
+// (handlers, signals, window calls, globals), and bad answers that must end in the failure path
+// without a crash.
 #include "FakeServiceHosts.h"
 #include "RecordingSeam.h"
 
@@ -13,6 +14,8 @@
 #include "services/net/httpRequestHandler.h"
 
 #include <QDate>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -83,7 +86,56 @@ private:
 
     QString base(FakeHost host) const { return m_fake.baseUrl(host); }
 
-    // The address and expectations of each request type, shared by the success and failure tables.
+    // What a delivery looked like to its handler: how it arrived and with which prepared fields.
+    QString traced(const Delivery &d) const
+    {
+        QString line = d.via + QLatin1Char(' ') + QString::number(d.nType);
+        if (!d.answer.sId.isEmpty())
+            line += " id=" + d.answer.sId;
+        if (!d.answer.sPicUrl.isEmpty())
+            line += " pic=" + QString(d.answer.sPicUrl).replace(base(FakeHost::Image), "${image}");
+        if (d.answer.waiter)
+            line += " waiter";
+        return line;
+    }
+
+    // The globals that answers change, as they are before a request.
+    struct Globals
+    {
+        QString mainUrl;
+        bool mainUrlOk = false;
+        bool creatingList = false;
+        int pendingLogs = 0;
+    };
+    static Globals globalsNow()
+    {
+        QMutexLocker locker(&g_mutexLogCount);
+        return Globals{g_sMainUrl, g_bMainUrlOk, bChuangJianGeDan, g_nPendingLogCount};
+    }
+
+    // Everything a request caused that can be observed: the handlers and signals it reached (in
+    // order), the window's calls, and the globals it changed since m_before.
+    QStringList effects() const
+    {
+        QStringList out;
+        for (const Delivery &d : m_got)
+            out << traced(d);
+        out << m_seam.calls;
+        const Globals now = globalsNow();
+        const auto flag = [](bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); };
+        if (now.mainUrl != m_before.mainUrl)
+            out << "mainUrl=" + QString(now.mainUrl).replace(base(FakeHost::Files), "${files}");
+        if (now.mainUrlOk != m_before.mainUrlOk)
+            out << "mainUrlOk=" + flag(now.mainUrlOk);
+        if (now.creatingList != m_before.creatingList)
+            out << "creatingList=" + flag(now.creatingList);
+        if (now.pendingLogs != m_before.pendingLogs)
+            out << "pendingLogs=" + QString::number(now.pendingLogs);
+        return out;
+    }
+
+    // Each request type: its address, the request the service must get, and the effects of its
+    // answer and of its failure (a 404 page).
     struct Row
     {
         int type;
@@ -91,6 +143,8 @@ private:
         FakeHost host;
         QString target;
         quintptr user;
+        QStringList answered;
+        QStringList failed;
     };
     QList<Row> everyType()
     {
@@ -99,25 +153,64 @@ private:
         const quintptr ticket = ObjectTickets::issue(&m_owner);
         QList<Row> rows;
         rows
-            << Row{0, e.urlIndex, FakeHost::Site, "/sgbox/urlindex.asp", 0}
-            << Row{1, g_getSongInfoUrl("1001"), FakeHost::Site, "/html/pxml/1/1001.xml", 1}
-            << Row{2, ServiceUrl(e.lyricSearch).value("周杰伦晴天").toString(), FakeHost::Service,
+            << Row{0,
+                   e.urlIndex,
+                   FakeHost::Site,
+                   "/sgbox/urlindex.asp",
+                   0,
+                   {"mainUrl=${files}", "mainUrlOk=true"},
+                   {}}
+            << Row{1, g_getSongInfoUrl("1001"), FakeHost::Site,       "/html/pxml/1/1001.xml",
+                   1, {"answer 1 id=1001"},     {"failure 1 id=1001"}}
+            << Row{2,
+                   ServiceUrl(e.lyricSearch).value("周杰伦晴天").toString(),
+                   FakeHost::Service,
                    "/do/"
                    "apiHandler.ashx?t=GetLrcContent&keyword=%E5%91%A8%E6%9D%B0%E4%BC%A6%E6%99%B4%E5%A4%A9",
-                   kRecord}
+                   kRecord,
+                   {"answer 2"},
+                   {}}
             << Row{3,
                    ServiceUrl(e.login)
                        .value("alice")
                        .add("&d=", "p@ss w&rd")
                        .add("&c=", g_loginCheckValue(kDate))
                        .toString(),
-                   FakeHost::Service, "/do/apiHandler.ashx?t=login&n=alice&d=p%40ss%20w%26rd&c=5e1a4a", 0}
-            << Row{4, e.registrationPage, FakeHost::Account, "/reg/reg.asp", 0}
-            << Row{5, e.netList, FakeHost::Service, "/user/phb_2.xml", 0}
-            << Row{6, ServiceUrl(e.favLists).value(kMember).toString(), FakeHost::Account,
-                   "/api/127.0.0.1/gdlist.asp?t=diy-all&n=10086", 0}
-            << Row{7, ServiceUrl(e.favListDetail).value(kMember).add("&d=", "0").toString(),
-                   FakeHost::Account, "/api/127.0.0.1/gdlist.asp?t=diy-gdmusic&n=10086&d=0", 1}
+                   FakeHost::Service,
+                   "/do/apiHandler.ashx?t=login&n=alice&d=p%40ss%20w%26rd&c=5e1a4a",
+                   0,
+                   {"answer 3"},
+                   {"answer 3", "box:|因网络问题，登录失败，请稍后重试|2"}}
+            << Row{4,
+                   e.registrationPage,
+                   FakeHost::Account,
+                   "/reg/reg.asp",
+                   0,
+                   {},
+                   {"box:|因网络问题，注册失败，请稍后重试|2"}}
+            << Row{5,
+                   e.netList,
+                   FakeHost::Service,
+                   "/user/phb_2.xml",
+                   0,
+                   {},
+                   {"box:|因网络问题，获取随便听听列表失败，2分钟后将自动重新获取|1", "retryRequestNetList"}}
+            << Row{6,
+                   ServiceUrl(e.favLists).value(kMember).toString(),
+                   FakeHost::Account,
+                   "/api/127.0.0.1/gdlist.asp?t=diy-all&n=10086",
+                   0,
+                   {"answer 6"},
+                   {"enableSyncFavButton", "cleanFavAfterLogout",
+                    "box:|因网络问题，获取我的歌单失败，请稍后手动同步|2"}}
+            << Row{7,
+                   ServiceUrl(e.favListDetail).value(kMember).add("&d=", "0").toString(),
+                   FakeHost::Account,
+                   "/api/127.0.0.1/gdlist.asp?t=diy-gdmusic&n=10086&d=0",
+                   1,
+                   {"answer 7"},
+                   {"enableSyncFavButton", "cleanFavAfterLogout",
+                    "box:|因网络问题，获取我的歌单失败，请稍后手动同步|2"}}
             << Row{8,
                    ServiceUrl(e.deleteList)
                        .value(kMember)
@@ -126,7 +219,10 @@ private:
                        .add("&r=", kRevision)
                        .toString(),
                    FakeHost::Service,
-                   "/do/apiHandler.ashx?t=diy-del&n=10086&d=17&c=29226b&r=" + kRevisionEncoded, kRecord}
+                   "/do/apiHandler.ashx?t=diy-del&n=10086&d=17&c=29226b&r=" + kRevisionEncoded,
+                   kRecord,
+                   {"fav-ok 3"},
+                   {"fav-fail 3"}}
             << Row{9,
                    ServiceUrl(e.delSongDefault)
                        .value(kMember)
@@ -135,7 +231,10 @@ private:
                        .add("&r=", kRevision)
                        .toString(),
                    FakeHost::Service,
-                   "/do/apiHandler.ashx?t=delsong&n=10086&s=1001&c=29226b&r=" + kRevisionEncoded, kRecord}
+                   "/do/apiHandler.ashx?t=delsong&n=10086&s=1001&c=29226b&r=" + kRevisionEncoded,
+                   kRecord,
+                   {"fav-ok 1"},
+                   {"fav-fail 1"}}
             << Row{10,
                    ServiceUrl(e.createList)
                        .value(kMember)
@@ -148,7 +247,9 @@ private:
                    "apiHandler.ashx?t=diy-add&n=10086&l=%E6%91%87%E6%BB%9A%20%26%20%E6%B0%91%E8%B0%A3&c="
                    "29226b&r=" +
                        kRevisionEncoded,
-                   kRecord}
+                   kRecord,
+                   {"fav-ok 2"},
+                   {"fav-fail 2", "creatingList=false"}}
             << Row{11,
                    ServiceUrl(e.addSongOwn)
                        .value(kMember)
@@ -159,7 +260,9 @@ private:
                        .toString(),
                    FakeHost::Service,
                    "/do/apiHandler.ashx?t=diy-addsong&n=10086&d=17&q=1001&c=29226b&r=" + kRevisionEncoded,
-                   kRecord}
+                   kRecord,
+                   {"fav-ok 0"},
+                   {"fav-fail 0"}}
             << Row{12,
                    ServiceUrl(e.renameList)
                        .value(kMember)
@@ -171,29 +274,117 @@ private:
                    FakeHost::Service,
                    "/do/apiHandler.ashx?t=diy-update&n=10086&d=17&l=new%20name&c=29226b&r=" +
                        kRevisionEncoded,
-                   kRecord}
-            << Row{13, e.serviceApiBase + "/client/ip.ashx", FakeHost::Service, "/client/ip.ashx", 5}
-            << Row{14, e.imageBase + "/pic/zj/200.jpg", FakeHost::Image, "/pic/zj/200.jpg", 1001}
-            << Row{15, e.serviceApiBase + "/ad/config.xml", FakeHost::Service, "/ad/config.xml", 0}
-            << Row{16, e.urlIndex, FakeHost::Site, "/sgbox/urlindex.asp", 1001}
-            << Row{17, e.singerThumbBase + "1/10.jpg", FakeHost::Image, "/pic/gstx/1/10.jpg", 10}
-            << Row{18, e.imageBase + "/user/10086.png", FakeHost::Image, "/user/10086.png", 10086}
-            << Row{19, e.imageBase + "/pic/gedan/17.jpg", FakeHost::Image, "/pic/gedan/17.jpg", 17}
-            << Row{20, ServiceUrl(e.instantSearch).value("晴天 jay").toString(), FakeHost::Service,
-                   "/do/apiHandler.ashx?t=diySearch&k=%E6%99%B4%E5%A4%A9%20jay", 0}
-            << Row{21, ServiceUrl(e.favouriteSingers).value(kMember).toString(), FakeHost::Service,
-                   "/do/apiHandler.ashx?t=FavoriteSinger&loginid=10086", 0}
-            << Row{22, ServiceUrl(e.singerSongs).value("10").toString(), FakeHost::Service,
-                   "/do/apiHandler.ashx?t=SingerSong&singerid=10", 10}
-            << Row{23, ServiceUrl(e.lyricSearch).value("AB").toString(), FakeHost::Service,
-                   "/do/apiHandler.ashx?t=GetLrcContent&keyword=AB", kRecord}
-            << Row{24, e.navigation, FakeHost::Service, "/navtag.xml", 0}
-            << Row{25, e.onlineCount, FakeHost::Service, "/do/apihandler.ashx?t=OnlineCount", 0}
-            << Row{26, e.serviceApiBase + "/client/ip.ashx", FakeHost::Service, "/client/ip.ashx", 0}
-            << Row{27, ServiceUrl(e.qqLoginCheck).value("k e/y").toString(), FakeHost::Service,
-                   "/do/qqloginHandler.ashx?t=islogin&key=k%20e%2Fy", ticket}
-            << Row{28, ServiceUrl(e.moreRadioSongs).value("3").toString(), FakeHost::Service,
-                   "/do/apiHandler.ashx?t=GetMoreFmSongs_new&fmid=3", 0}
+                   kRecord,
+                   {"fav-ok 4"},
+                   {"fav-fail 4"}}
+            << Row{13,
+                   e.serviceApiBase + "/client/ip.ashx",
+                   FakeHost::Service,
+                   "/client/ip.ashx",
+                   5,
+                   {"answer 13"},
+                   {}}
+            << Row{14,
+                   e.imageBase + "/pic/zj/200.jpg",
+                   FakeHost::Image,
+                   "/pic/zj/200.jpg",
+                   1001,
+                   {"answer 14 pic=${image}/pic/zj/200.jpg"},
+                   {"failure 14 pic=${image}/pic/zj/200.jpg"}}
+            << Row{15,
+                   e.serviceApiBase + "/ad/config.xml",
+                   FakeHost::Service,
+                   "/ad/config.xml",
+                   0,
+                   {"answer 15"},
+                   {}}
+            << Row{16,
+                   e.urlIndex,
+                   FakeHost::Site,
+                   "/sgbox/urlindex.asp",
+                   1001,
+                   {"answer 16", "mainUrl=${files}", "mainUrlOk=true"},
+                   {"failure 16", "mainUrlOk=false"}}
+            << Row{17,
+                   e.singerThumbBase + "1/10.jpg",
+                   FakeHost::Image,
+                   "/pic/gstx/1/10.jpg",
+                   10,
+                   {"answer 17"},
+                   {"failure 17"}}
+            << Row{18,
+                   e.imageBase + "/user/10086.png",
+                   FakeHost::Image,
+                   "/user/10086.png",
+                   10086,
+                   {"answer 18"},
+                   {"failure 18"}}
+            << Row{19,
+                   e.imageBase + "/pic/gedan/17.jpg",
+                   FakeHost::Image,
+                   "/pic/gedan/17.jpg",
+                   17,
+                   {"answer 19"},
+                   {"failure 19"}}
+            << Row{20,
+                   ServiceUrl(e.instantSearch).value("晴天 jay").toString(),
+                   FakeHost::Service,
+                   "/do/apiHandler.ashx?t=diySearch&k=%E6%99%B4%E5%A4%A9%20jay",
+                   0,
+                   {"common1 20"},
+                   {"common1 20"}}
+            << Row{21,
+                   ServiceUrl(e.favouriteSingers).value(kMember).toString(),
+                   FakeHost::Service,
+                   "/do/apiHandler.ashx?t=FavoriteSinger&loginid=10086",
+                   0,
+                   {"common1 21"},
+                   {"common1 21"}}
+            << Row{22,
+                   ServiceUrl(e.singerSongs).value("10").toString(),
+                   FakeHost::Service,
+                   "/do/apiHandler.ashx?t=SingerSong&singerid=10",
+                   10,
+                   {"common1 22"},
+                   {"common1 22"}}
+            << Row{23,
+                   ServiceUrl(e.lyricSearch).value("AB").toString(),
+                   FakeHost::Service,
+                   "/do/apiHandler.ashx?t=GetLrcContent&keyword=AB",
+                   kRecord,
+                   {"answer 23"},
+                   {}}
+            << Row{24, e.navigation, FakeHost::Service, "/navtag.xml", 0, {"answer 24"}, {"answer 24"}}
+            << Row{25,
+                   e.onlineCount,
+                   FakeHost::Service,
+                   "/do/apihandler.ashx?t=OnlineCount",
+                   0,
+                   {"onlineCount:1234人|<p style='border: 1px solid green; border-radius: "
+                    "2px;white-space:pre'>当前<span "
+                    "style='color:green;'>1234</span>人与您一起听澜韵音乐</p>"},
+                   {}}
+            << Row{26,
+                   e.serviceApiBase + "/client/ip.ashx",
+                   FakeHost::Service,
+                   "/client/ip.ashx",
+                   0,
+                   {"pendingLogs=0"},
+                   {"pendingLogs=0"}}
+            << Row{27,
+                   ServiceUrl(e.qqLoginCheck).value("k e/y").toString(),
+                   FakeHost::Service,
+                   "/do/qqloginHandler.ashx?t=islogin&key=k%20e%2Fy",
+                   ticket,
+                   {"answer 27 waiter"},
+                   {"failure 27 waiter"}}
+            << Row{28,
+                   ServiceUrl(e.moreRadioSongs).value("3").toString(),
+                   FakeHost::Service,
+                   "/do/apiHandler.ashx?t=GetMoreFmSongs_new&fmid=3",
+                   0,
+                   {"answer 28"},
+                   {"answer 28"}}
             << Row{29,
                    ServiceUrl(e.addSongsDefault)
                        .value(kMember)
@@ -203,15 +394,20 @@ private:
                        .toString(),
                    FakeHost::Service,
                    "/do/apiHandler.ashx?t=addsongs&n=10086&s=1001,10000&c=29226b&r=" + kRevisionEncoded,
-                   kRecord}
+                   kRecord,
+                   {"fav-ok 5"},
+                   {"fav-fail 5"}}
             << Row{30,
                    ServiceUrl(e.addFavouriteSinger)
                        .value("10")
                        .add("&userid=", kMember)
                        .add("&username=", "alice")
                        .toString(),
-                   FakeHost::Service, "/do/apiHandler.ashx?t=AddColl&singerid=10&userid=10086&username=alice",
-                   kRecord}
+                   FakeHost::Service,
+                   "/do/apiHandler.ashx?t=AddColl&singerid=10&userid=10086&username=alice",
+                   kRecord,
+                   {"common1 30"},
+                   {"common1 30"}}
             << Row{31,
                    ServiceUrl(e.moveOwnToOwn)
                        .value(kMember)
@@ -224,13 +420,31 @@ private:
                    FakeHost::Service,
                    "/do/apiHandler.ashx?t=FromDiyToDiyMoveSongs&n=10086&d=18&dd=17&q=1001,10000&c=29226b&r=" +
                        kRevisionEncoded,
-                   kRecord}
-            << Row{32, ServiceUrl(e.singerBigImages).value("10").toString(), FakeHost::Service,
-                   "/do/apiHandler.ashx?t=GetHDSinger&n=10", 10}
-            << Row{33, e.imageBase + "/pic/hd/10_1.jpg", FakeHost::Image, "/pic/hd/10_1.jpg", 10}
-            << Row{34, e.navigation, FakeHost::Service, "/navtag.xml", 0}
-            << Row{35, ServiceUrl(e.deleteFavouriteSinger).value(kMember).add("&singerid=", "10").toString(),
-                   FakeHost::Service, "/do/apiHandler.ashx?t=DeleteColl&userid=10086&singerid=10", 0};
+                   kRecord,
+                   {"fav-ok 6"},
+                   {"fav-fail 6"}}
+            << Row{32,
+                   ServiceUrl(e.singerBigImages).value("10").toString(),
+                   FakeHost::Service,
+                   "/do/apiHandler.ashx?t=GetHDSinger&n=10",
+                   10,
+                   {"answer 32"},
+                   {}}
+            << Row{33,
+                   e.imageBase + "/pic/hd/10_1.jpg",
+                   FakeHost::Image,
+                   "/pic/hd/10_1.jpg",
+                   10,
+                   {"answer 33 pic=${image}/pic/hd/10_1.jpg"},
+                   {"failure 33 pic=${image}/pic/hd/10_1.jpg"}}
+            << Row{34, e.navigation, FakeHost::Service, "/navtag.xml", 0, {}, {}}
+            << Row{35,
+                   ServiceUrl(e.deleteFavouriteSinger).value(kMember).add("&singerid=", "10").toString(),
+                   FakeHost::Service,
+                   "/do/apiHandler.ashx?t=DeleteColl&userid=10086&singerid=10",
+                   0,
+                   {"hint:取消收藏成功", "syncFavList"},
+                   {"hint:因网络问题，取消收藏失败"}};
         return rows;
     }
 
@@ -241,10 +455,24 @@ private:
         QTest::addColumn<int>("host");
         QTest::addColumn<QString>("target");
         QTest::addColumn<quintptr>("user");
+        QTest::addColumn<QStringList>("answered");
+        QTest::addColumn<QStringList>("failed");
         const auto rows = everyType();
         for (const Row &row : rows) {
-            QTest::addRow("type %d", row.type)
-                << row.type << row.url << int(row.host) << row.target << row.user;
+            QTest::addRow("type %d", row.type) << row.type << row.url << int(row.host) << row.target
+                                               << row.user << row.answered << row.failed;
+        }
+    }
+
+    // Every delivery carries the request's user value; an answer its body, a failure none.
+    void checkDeliveries(quintptr user, bool failure)
+    {
+        for (const Delivery &d : std::as_const(m_got)) {
+            QCOMPARE(d.user, user);
+            if (failure)
+                QCOMPARE(d.answer.text, QString());
+            else
+                QVERIFY(!d.answer.text.isEmpty() || !d.answer.data.isEmpty());
         }
     }
 
@@ -253,10 +481,8 @@ private slots:
     {
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
-        g_setMainWindowSeam(&m_seam);
         g_sLogDir = m_logs.path();
     }
-    void cleanupTestCase() { g_setMainWindowSeam(nullptr); }
     void init()
     {
         m_fake.clearFaults();
@@ -266,6 +492,12 @@ private slots:
         m_wanted = true;
         g_sMainUrl.clear();
         g_bMainUrlOk = false;
+        bChuangJianGeDan = true;
+        {
+            QMutexLocker locker(&g_mutexLogCount);
+            g_nPendingLogCount = 1;
+        }
+        m_before = globalsNow();
         m_client = new httpRequestHandler;
         m_client->setTransferTimeout(1500);
         m_client->setNetListRetryInterval(50);
@@ -285,6 +517,7 @@ private slots:
         QFETCH(int, host);
         QFETCH(QString, target);
         QFETCH(quintptr, user);
+        QFETCH(QStringList, answered);
         send(url, type, user);
 
         // The exact request on the wire.
@@ -294,78 +527,8 @@ private slots:
         QCOMPARE(log.first().method, QByteArray("GET"));
         QCOMPARE(QString::fromUtf8(log.first().target), target);
 
-        // Where the answer went.
-        QString via = "none";
-        int delivered = type;
-        switch (type) {
-        case 8:
-        case 9:
-        case 10:
-        case 11:
-        case 12:
-        case 29:
-        case 31:
-            via = "fav-ok";
-            delivered =
-                QMap<int, int>{{11, 0}, {9, 1}, {10, 2}, {8, 3}, {12, 4}, {29, 5}, {31, 6}}.value(type);
-            break;
-        case 20:
-        case 21:
-        case 22:
-        case 30:
-            via = "common1";
-            break;
-        case 0:
-        case 4:
-        case 5:
-        case 25:
-        case 26:
-        case 34:
-        case 35:
-            break;
-        default:
-            via = "answer";
-        }
-        if (via == "none") {
-            QCOMPARE(m_got.size(), 0);
-        } else {
-            QCOMPARE(m_got.size(), 1);
-            QCOMPARE(m_got.first().via, via);
-            QCOMPARE(m_got.first().nType, delivered);
-            QCOMPARE(m_got.first().user, user);
-            QVERIFY(!m_got.first().answer.text.isEmpty() || !m_got.first().answer.data.isEmpty());
-        }
-        switch (type) {
-        case 0:
-            QCOMPARE(g_sMainUrl, base(FakeHost::Files));
-            QVERIFY(g_bMainUrlOk);
-            break;
-        case 1:
-            QCOMPARE(m_got.first().answer.sId, QStringLiteral("1001"));
-            QVERIFY(m_got.first().answer.text.contains("周杰伦"));
-            break;
-        case 14:
-            QCOMPARE(m_got.first().answer.sPicUrl, base(FakeHost::Image) + "/pic/zj/200.jpg");
-            QVERIFY(m_got.first().answer.data.startsWith("\x89PNG"));
-            break;
-        case 16:
-            QCOMPARE(g_sMainUrl, base(FakeHost::Files));
-            break;
-        case 25:
-            QCOMPARE(m_seam.calls.size(), 1);
-            QVERIFY(m_seam.calls.first().startsWith("onlineCount:1234人|<p style="));
-            QVERIFY(
-                m_seam.calls.first().contains("<span style='color:green;'>1234</span>人与您一起听澜韵音乐"));
-            break;
-        case 27:
-            QCOMPARE(m_got.first().answer.waiter, &m_owner);
-            break;
-        case 35:
-            QCOMPARE(m_seam.calls, QStringList({"hint:取消收藏成功", "syncFavList"}));
-            break;
-        default:
-            break;
-        }
+        QCOMPARE(effects(), answered);
+        checkDeliveries(user, false);
     }
 
     void everyTypeFailsIntoItsFailurePath_data() { addTypeRows(); }
@@ -375,123 +538,78 @@ private slots:
         QFETCH(QString, url);
         QFETCH(int, host);
         QFETCH(quintptr, user);
+        QFETCH(QStringList, failed);
         m_fake.setFault(FakeHost(host), "/*",
                         FakeFault::errorStatus(
                             404, "<html><head><title>404</title></head><body>Not Found</body></html>"));
         g_bMainUrlOk = true;
-        bChuangJianGeDan = true;
-        {
-            QMutexLocker locker(&g_mutexLogCount);
-            g_nPendingLogCount = 1;
-        }
+        m_before = globalsNow();
         send(url, type, user);
         QCOMPARE(m_fake.requestCount(), 1);
 
-        QString via = "none";
-        int delivered = type;
-        QString emptyAnswer;
-        switch (type) {
-        case 1:
-        case 14:
-        case 16:
-        case 17:
-        case 18:
-        case 19:
-        case 27:
-        case 33:
-            via = "failure";
-            break;
-        case 3:
-        case 24:
-        case 28:
-            via = "answer"; // the answer handler with an empty text
-            break;
-        case 8:
-        case 9:
-        case 10:
-        case 11:
-        case 12:
-        case 29:
-        case 31:
-            via = "fav-fail";
-            delivered =
-                QMap<int, int>{{11, 0}, {9, 1}, {10, 2}, {8, 3}, {12, 4}, {29, 5}, {31, 6}}.value(type);
-            break;
-        case 20:
-        case 21:
-        case 22:
-        case 30:
-            via = "common1";
-            break;
-        default:
-            break;
-        }
-        if (via == "none") {
-            QCOMPARE(m_got.size(), 0);
-        } else {
-            QCOMPARE(m_got.size(), 1);
-            QCOMPARE(m_got.first().via, via);
-            QCOMPARE(m_got.first().nType, delivered);
-            QCOMPARE(m_got.first().user, user);
-            QCOMPARE(m_got.first().answer.text, QString());
-        }
+        QTRY_COMPARE(effects(), failed);
+        checkDeliveries(user, true);
+    }
 
-        QStringList seam;
-        switch (type) {
-        case 3:
-            seam << "box:|因网络问题，登录失败，请稍后重试|2";
-            break;
-        case 4:
-            seam << "box:|因网络问题，注册失败，请稍后重试|2";
-            break;
-        case 5:
-            seam << "box:|因网络问题，获取随便听听列表失败，2分钟后将自动重新获取|1"
-                 << "retryRequestNetList";
-            break;
-        case 6:
-        case 7:
-            seam << "enableSyncFavButton"
-                 << "cleanFavAfterLogout"
-                 << "box:|因网络问题，获取我的歌单失败，请稍后手动同步|2";
-            break;
-        case 35:
-            seam << "hint:因网络问题，取消收藏失败";
-            break;
-        default:
-            break;
-        }
-        QTRY_COMPARE(m_seam.calls, seam);
-
-        switch (type) {
-        case 16:
-            QVERIFY(!g_bMainUrlOk);
-            break;
-        case 1:
-            QCOMPARE(m_got.first().answer.sId, QStringLiteral("1001"));
-            break;
-        case 10:
-            QVERIFY(!bChuangJianGeDan);
-            break;
-        case 14:
-            QCOMPARE(m_got.first().answer.sPicUrl, base(FakeHost::Image) + "/pic/zj/200.jpg");
-            break;
-        case 26: {
-            QMutexLocker locker(&g_mutexLogCount);
-            QCOMPARE(g_nPendingLogCount, 0);
-            break;
-        }
-        case 27:
-            QCOMPARE(m_got.first().answer.waiter, &m_owner);
-            break;
-        default:
-            break;
-        }
-        // The URL index's failure with user value 0 leaves the flag alone (a test below covers the
-        // other values).
-        if (type != 16)
-            QVERIFY(g_bMainUrlOk);
-        if (type != 10)
-            QVERIFY(bChuangJianGeDan);
+    // The addresses that the table above does not send: the other lists' variants of the
+    // favourite edits and the pages that the player opens in the browser. The service must know
+    // each one as it arrives.
+    void theOtherAddressesAreOnesTheServiceKnows_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<int>("host");
+        QTest::addColumn<QString>("target");
+        const ServiceEndpoints &e = g_endpoints();
+        const QString check = g_getCheckValue(kMember, kDate);
+        const auto edit = [&](const QString &endpoint, const char *key, const QString &value) {
+            return ServiceUrl(endpoint)
+                .value(kMember)
+                .add(key, value)
+                .add("&c=", check)
+                .add("&r=", kRevision)
+                .toString();
+        };
+        const auto service = int(FakeHost::Service);
+        const auto account = int(FakeHost::Account);
+        const QString tail = "&c=29226b&r=" + kRevisionEncoded;
+        QTest::newRow("delete songs, own list") << edit(e.delSongOwn, "&s=", "1001") << service
+                                                << "/do/apiHandler.ashx?t=diy-delsong&n=10086&s=1001" + tail;
+        QTest::newRow("add a song, default list") << edit(e.addSongDefault, "&s=", "1001") << service
+                                                  << "/do/apiHandler.ashx?t=addsong&n=10086&s=1001" + tail;
+        QTest::newRow("add songs, own list") << edit(e.addSongsOwn, "&d=", "17") << service
+                                             << "/do/apiHandler.ashx?t=diy-addsongs&n=10086&d=17" + tail;
+        QTest::newRow("move default to own")
+            << edit(e.moveDefaultToOwn, "&dd=", "17") << service
+            << "/do/apiHandler.ashx?t=FromDefaultToDiyMoveSongs&n=10086&dd=17" + tail;
+        QTest::newRow("move own to default")
+            << edit(e.moveOwnToDefault, "&d=", "18") << service
+            << "/do/apiHandler.ashx?t=FromDiyToDefaultMoveSongs&n=10086&d=18" + tail;
+        QTest::newRow("external address") << e.externalAddress << service << "/client/ip.ashx";
+        QTest::newRow("web search") << ServiceUrl(e.webSearchPage).value("晴天").toString() << service
+                                    << "/search.aspx?keyword=%E6%99%B4%E5%A4%A9";
+        QTest::newRow("home") << e.homePage << service << "/index.html";
+        QTest::newRow("chart") << e.chartPage << service << "/bang.html";
+        QTest::newRow("singers") << e.singerPage << service << "/geshou.html";
+        QTest::newRow("categories") << e.categoryPage << service << "/fenlei.html";
+        QTest::newRow("topics") << e.topicPage << service << "/zhuanti.html";
+        QTest::newRow("forgotten password") << e.forgetPasswordPage << account << "/reg/getpass.asp";
+        QTest::newRow("suggestions") << e.suggestionPage << account << "/gbook/?r=ruanjian";
+    }
+    void theOtherAddressesAreOnesTheServiceKnows()
+    {
+        QFETCH(QString, url);
+        QFETCH(int, host);
+        QFETCH(QString, target);
+        QNetworkReply *reply =
+            m_client->networkAccessManager()->get(QNetworkRequest(QUrl::fromEncoded(url.toUtf8())));
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        reply->deleteLater();
+        const QList<FakeRequest> log = m_fake.requests();
+        QCOMPARE(log.size(), 1);
+        QCOMPARE(int(log.first().host), host);
+        QCOMPARE(QString::fromUtf8(log.first().target), target);
     }
 
     void transportFaultsEndInTheFailurePath_data()
@@ -784,10 +902,12 @@ private slots:
 private:
     FakeWebService m_fake;
     RecordingSeam m_seam;
+    ScopedSeam<MainWindowSeam> m_installedSeam{&m_seam};
     QTemporaryDir m_logs;
     QObject m_owner;
     httpRequestHandler *m_client = nullptr;
     QList<Delivery> m_got;
+    Globals m_before;
     bool m_wanted = true;
 };
 

@@ -9,6 +9,7 @@
 #include "services/net/HttpObject.h"
 #include "services/net/PostLogObject.h"
 #include "services/net/ServiceUrl.h"
+#include "services/seams/Seam.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -54,7 +55,7 @@ private:
     }
     QString keyGet() const
     {
-        return "GET " + QUrl(m_seam.m_sKeyUrl).toString(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+        return "GET " + QUrl(m_state.m_sKeyUrl).toString(QUrl::RemoveScheme | QUrl::RemoveAuthority);
     }
 
 private slots:
@@ -62,16 +63,14 @@ private slots:
     {
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
-        g_setMainWindowSeam(&m_seam);
         g_sLogDir = m_logs.path();
         g_sUpdateIni = m_logs.filePath("update.ini");
-        m_seam.m_sSerial = kSerial;
-        m_seam.m_sMac = kMac;
-        m_seam.m_sKeyUrl =
+        m_state.m_sSerial = kSerial;
+        m_state.m_sMac = kMac;
+        m_state.m_sKeyUrl =
             ServiceUrl(g_endpoints().userClientHandle + "?mac=").value(kMac).add("&sn=", kSerial).toString() +
             "&type=getkey";
     }
-    void cleanupTestCase() { g_setMainWindowSeam(nullptr); }
     void init()
     {
         m_fake.clearFaults();
@@ -79,7 +78,7 @@ private slots:
         m_seam.calls.clear();
         m_seam.channelRows.clear();
         m_poster = new PostLogObject(nullptr, g_endpoints().userClientHandle, QByteArray());
-        m_seam.m_pPostLogObj = m_poster;
+        m_state.m_pPostLogObj = m_poster;
         m_presence = new HttpObject;
         m_presence->setTransferTimeout(2000);
     }
@@ -87,7 +86,7 @@ private slots:
     {
         delete m_presence;
         m_presence = nullptr;
-        m_seam.m_pPostLogObj = nullptr;
+        m_state.m_pPostLogObj = nullptr;
         delete m_poster;
         m_poster = nullptr;
     }
@@ -95,11 +94,11 @@ private slots:
     void eachReportIsAKeyThenItsPost()
     {
         // Start-up: the answer to the POST is the live id.
-        m_seam.m_sLiveId.clear();
+        m_state.m_sLiveId.clear();
         const QByteArray startup =
             "type=online&mac=" + kMac.toUtf8() + "&os=Linux x64&fromsouce=kvr&version=2.1.3&live=1";
-        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_GET_LIVE_KEY, 0, startup);
-        QTRY_COMPARE(m_seam.m_sLiveId, QStringLiteral("4242"));
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_GET_LIVE_KEY, 0, startup);
+        QTRY_COMPARE(m_state.m_sLiveId, QStringLiteral("4242"));
         QCOMPARE(presenceLog(), (QStringList{keyGet(), "POST " + QString::fromUtf8(startup + kTail)}));
         QCOMPARE(m_fake.requests().last().header("Content-Type"),
                  QByteArray("application/x-www-form-urlencoded"));
@@ -118,7 +117,7 @@ private slots:
         };
         for (const Report &report : reports) {
             m_fake.clearRequests();
-            m_presence->get(m_seam.m_sKeyUrl, report.action, HttpObject::newReport(report.first),
+            m_presence->get(m_state.m_sKeyUrl, report.action, HttpObject::newReport(report.first),
                             QByteArray());
             QTRY_COMPARE(presenceLog().size(), 2);
             QCOMPARE(presenceLog(), (QStringList{keyGet(), "POST " + QString::fromUtf8(report.first + kTail +
@@ -131,16 +130,16 @@ private slots:
         m_fake.clearRequests();
         const QByteArray update = "fromsouce=kvr&oldversion=2.1.3&newversion=2.1.4&state=0&nowversion=2.1.3&"
                                   "resion=UserCancle&type=update";
-        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, update);
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, update);
         QTRY_COMPARE(presenceLog().size(), 2);
         QCOMPARE(presenceLog().last(), "POST " + QString::fromUtf8(update + kTail + "&mac=" + kMac.toUtf8()));
     }
 
     void aHeartbeatBeforeTheLiveIdHasAnEmptyId()
     {
-        m_seam.m_sLiveId.clear();
+        m_state.m_sLiveId.clear();
         const QByteArray first = "mac=" + kMac.toUtf8() + "&type=online&live=2";
-        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LIVE, HttpObject::newReport(first), QByteArray());
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_LIVE, HttpObject::newReport(first), QByteArray());
         QTRY_COMPARE(presenceLog().size(), 2);
         QVERIFY(presenceLog().last().endsWith("&id="));
     }
@@ -150,7 +149,7 @@ private slots:
         const QString log = m_logs.filePath("20150301.log");
         QSettings(log, QSettings::IniFormat).setValue("YiChang1", "x");
         const QByteArray first = "mac=" + kMac.toUtf8() + "&type=log&fileName=20150301.log&str=abc";
-        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOG, HttpObject::newLogUpload(first, log),
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_LOG, HttpObject::newLogUpload(first, log),
                         QByteArray());
         QTRY_COMPARE(QSettings(log, QSettings::IniFormat).value("SubmitYN").toString(), QStringLiteral("1"));
         QCOMPARE(presenceLog(), (QStringList{keyGet(), "POST " + QString::fromUtf8(first + kTail)}));
@@ -160,12 +159,12 @@ private slots:
     {
         // Records are freed on this path (the sanitizer's leak check watches).
         m_fake.setFault(FakeHost::Service, "/app/UserClientHandle.ashx", FakeFault::errorStatus(500));
-        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOGIN, HttpObject::newReport("a=1"), QByteArray());
-        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOG, HttpObject::newLogUpload("b=2", "x.log"),
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_LOGIN, HttpObject::newReport("a=1"), QByteArray());
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_LOG, HttpObject::newLogUpload("b=2", "x.log"),
                         QByteArray());
         QFile(g_sUpdateIni).open(QIODevice::WriteOnly);
         QVERIFY(QFile::exists(g_sUpdateIni));
-        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
         QTRY_VERIFY(!QFile::exists(g_sUpdateIni));
         QTRY_COMPARE(m_fake.requestCount(), 3);
         QTest::qWait(100);
@@ -174,7 +173,7 @@ private slots:
 
         // Requests still out when the object goes free their records too.
         m_fake.setFault(FakeHost::Service, "/app/UserClientHandle.ashx", FakeFault::stall());
-        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_LOGOUT, HttpObject::newReport("d=4"), QByteArray());
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_LOGOUT, HttpObject::newReport("d=4"), QByteArray());
         QVERIFY(m_fake.waitForRequests(4));
         delete m_presence;
         m_presence = nullptr;
@@ -211,13 +210,24 @@ private slots:
         // The update report's failure, on either request, takes its file away.
         QFile(g_sUpdateIni).open(QIODevice::WriteOnly);
         QVERIFY(QFile::exists(g_sUpdateIni));
-        m_presence->get(m_seam.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(g_sUpdateIni), 10000);
         QTest::qWait(100);
         QStringList methods;
         for (const QString &line : presenceLog())
             methods << line.section(' ', 0, 0);
         QCOMPARE(methods, sent);
+    }
+
+    void aPosterGoneBeforeTheKeyDropsTheReport()
+    {
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_LOGIN, HttpObject::newReport("a=1"), QByteArray());
+        delete m_poster;
+        m_poster = nullptr;
+        QVERIFY(m_fake.waitForRequests(1));
+        QTest::qWait(200);
+        QCOMPARE(presenceLog(), QStringList{keyGet()});
+        QVERIFY(m_state.m_pPostLogObj.isNull());
     }
 
     void playableStates_data()
@@ -232,11 +242,11 @@ private slots:
     {
         QFETCH(QByteArray, answer);
         QFETCH(QStringList, states);
-        m_seam.m_slPlayableStates = QStringList{"old"};
+        m_state.m_slPlayableStates = QStringList{"old"};
         m_fake.setAnswer(FakeHost::Service, "/do/apiHandler.ashx?t=getqinquan", FakeAnswer::text(answer));
         m_presence->get(g_endpoints().playStates, ACTION_GET_PLAY_STATES, 0, QByteArray());
         QVERIFY(m_fake.waitForRequests(1));
-        QTRY_COMPARE(m_seam.m_slPlayableStates, states);
+        QTRY_COMPARE(m_state.m_slPlayableStates, states);
         QCOMPARE(m_fake.requests().first().target, QByteArray("/do/apiHandler.ashx?t=getqinquan"));
     }
 
@@ -262,8 +272,8 @@ private slots:
 
     void actionsOutsideTheRangeDoNothing()
     {
-        m_presence->get(m_seam.m_sKeyUrl, 109, 0, "x=1");
-        m_presence->get(m_seam.m_sKeyUrl, 118, 0, "x=1");
+        m_presence->get(m_state.m_sKeyUrl, 109, 0, "x=1");
+        m_presence->get(m_state.m_sKeyUrl, 118, 0, "x=1");
         m_presence->post(g_endpoints().userClientHandle, 118, 0, "x=1");
         QVERIFY(m_fake.waitForRequests(3));
         QTest::qWait(200);
@@ -274,6 +284,8 @@ private slots:
 private:
     FakeWebService m_fake;
     PresenceSeam m_seam;
+    ScopedSeam<MainWindowSeam> m_installed{&m_seam};
+    PresenceState &m_state = g_presenceState();
     QTemporaryDir m_logs;
     PostLogObject *m_poster = nullptr;
     HttpObject *m_presence = nullptr;

@@ -17,7 +17,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDomDocument>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,13 +96,11 @@ private slots:
     {
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
-        g_setMainWindowSeam(&m_seam);
         QVERIFY(QDir().mkpath(m_app.path() + "/images"));
         QVERIFY(QFile::copy(FakeWebService::defaultFixtureDir() + "/album.png",
                             m_app.path() + "/images/DefaultArtistrImg.png"));
         g_sAppDir = m_app.path();
     }
-    void cleanupTestCase() { g_setMainWindowSeam(nullptr); }
 
     void init()
     {
@@ -350,6 +350,45 @@ private slots:
         g_pSingerHandler = nullptr;
     }
 
+    void aLongLargePictureListIsCappedAndHandledQuickly()
+    {
+        singerHandler singers;
+        g_pSingerHandler = &singers;
+        // The singer's own list request is answered empty; the long list comes afterwards, as a
+        // second request's answer would, with repeats and entries already listed.
+        m_fake.setAnswer(FakeHost::Service, "/do/apiHandler.ashx?t=GetHDSinger", FakeAnswer::text(""));
+        singers.requestSingerPic(4242, QStringLiteral("Singer"));
+        settle();
+        QStringList parts;
+        for (int i = 0; i < 40000; ++i)
+            parts << QStringLiteral("/pic/hd/4242_%1.jpg").arg(i % 2 ? i : i / 2);
+        const QString answer = parts.join(QLatin1Char('|'));
+
+        QElapsedTimer clock;
+        clock.start();
+        singers.dealWithBigSingerImages(answer, 4242);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed()) + " ms"));
+        singers.dealWithBigSingerImages(answer, 4242);
+        settle();
+
+        // The first 1,000 distinct pictures of the list, each asked for once.
+        QStringList asked;
+        const QList<FakeRequest> requests = m_fake.requests(FakeHost::Image);
+        for (const FakeRequest &request : requests) {
+            if (request.path().startsWith(QLatin1String("/pic/hd/4242_")))
+                asked << request.path();
+        }
+        QCOMPARE(asked.size(), 1000);
+        QCOMPARE(QSet<QString>(asked.cbegin(), asked.cend()).size(), 1000);
+        QVERIFY(asked.contains("/pic/hd/4242_0.jpg"));
+        QVERIFY(asked.contains("/pic/hd/4242_1.jpg"));
+        QVERIFY(asked.contains("/pic/hd/4242_1331.jpg"));
+        QVERIFY(!asked.contains("/pic/hd/4242_1333.jpg"));
+        QPixmap picture;
+        QVERIFY(singers.loadTheBigSingerImage(4242, 999, picture));
+        g_pSingerHandler = nullptr;
+    }
+
     void thumbnailAddresses_data()
     {
         QTest::addColumn<uint>("id");
@@ -466,6 +505,7 @@ private slots:
 private:
     FakeWebService m_fake;
     PictureSeam m_seam;
+    ScopedSeam<MainWindowSeam> m_installedSeam{&m_seam};
     QTemporaryDir m_app;
     std::unique_ptr<QTemporaryDir> m_data;
     httpRequestHandler *m_client = nullptr;

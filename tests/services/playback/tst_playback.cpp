@@ -11,13 +11,15 @@
 #include "services/playback/PlaybackRoutes.h"
 #include "services/playback/SongCachePaths.h"
 #include "services/playback/kvrNetPlayWork.h"
-#include "services/seams/FolderSeam.h"
+#include "services/seams/FixedFolderSeam.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -49,10 +51,14 @@ private:
     QByteArray m_longSong;  // a 3 s tone
     int m_round = 0;
     QString m_root; // this test's folders
-    FolderSeam m_folders;
+    FixedFolderSeam m_folders;
     TestLyricDisplay m_lyrics;
+    ScopedSeam<FolderSeam> m_installedFolders{&m_folders};
+    ScopedSeam<LyricDisplaySeam> m_installedLyrics{&m_lyrics};
     PlaybackSeam *m_seam = nullptr;
     TestPlayQueue *m_queue = nullptr;
+    std::optional<ScopedSeam<MainWindowSeam>> m_installedSeam;
+    std::optional<ScopedSeam<PlayListSeam>> m_installedQueue;
     httpRequestHandler *m_client = nullptr;
     songplayHandler *m_player = nullptr;
 
@@ -97,16 +103,9 @@ private slots:
         QVERIFY(BASS_Init(0, 44100, 0, nullptr, nullptr));
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
-        g_setFolderSeam(&m_folders);
-        g_setLyricDisplaySeam(&m_lyrics);
     }
 
-    void cleanupTestCase()
-    {
-        g_setFolderSeam(nullptr);
-        g_setLyricDisplaySeam(nullptr);
-        BASS_Free();
-    }
+    void cleanupTestCase() { BASS_Free(); }
 
     void init()
     {
@@ -123,10 +122,11 @@ private slots:
         g_nPlayingListId = 0;
         g_nSongSourceKind = -1;
         m_seam = new PlaybackSeam;
-        m_seam->m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
-        g_setMainWindowSeam(m_seam);
+        g_presenceState().m_slPlayableStates = {QStringLiteral("1"), QStringLiteral("2"),
+                                                QStringLiteral("3")};
+        m_installedSeam.emplace(m_seam);
         m_queue = new TestPlayQueue;
-        g_setPlayListSeam(m_queue);
+        m_installedQueue.emplace(m_queue);
         m_client = new httpRequestHandler;
         g_phttpHandler = m_client;
         m_player = new songplayHandler;
@@ -142,9 +142,9 @@ private slots:
         g_phttpHandler = nullptr;
         delete m_client;
         m_client = nullptr;
-        g_setPlayListSeam(nullptr);
+        m_installedQueue.reset();
         delete m_queue;
-        g_setMainWindowSeam(nullptr);
+        m_installedSeam.reset();
         delete m_seam;
     }
 
@@ -202,7 +202,7 @@ private slots:
         }
         if (good > 0) {
             // The song length comes from the duration text by position: "03:07" is 187 s.
-            QCOMPARE(m_seam->m_nSongSeconds, 187);
+            QCOMPARE(m_player->m_session.m_nSongSeconds, 187);
             QCOMPARE(g_nSongSourceKind, 0);
         }
         // A local file never asks the service anything.
@@ -214,7 +214,7 @@ private slots:
         m_fake.serveFile(FakeHost::Files, QStringLiteral("/mp3/10000.mp3"), m_song, "audio/mpeg");
         m_queue->mode = 1;
         m_queue->addRow(networkRow(10000, QStringLiteral("王菲"), QStringLiteral("红豆")));
-        DownloadWatch watch(m_seam);
+        DownloadWatch watch;
 
         m_queue->playTheListSong(0);
         QTRY_COMPARE_WITH_TIMEOUT(m_seam->playStarted, 1, 10000);
@@ -290,7 +290,7 @@ private slots:
         m_queue->mode = 1;
         m_queue->addRow(networkRow(10000, QStringLiteral("A"), QStringLiteral("Cut"),
                                    QStringLiteral("/mp3/10000.mp3"), QString::number(m_longSong.size())));
-        DownloadWatch watch(m_seam);
+        DownloadWatch watch;
         m_queue->playTheListSong(0);
         QTRY_COMPARE_WITH_TIMEOUT(m_seam->playStarted, 1, 10000);
         // The watch sees the download end and asks for the cache; the broken file is refused.
@@ -325,7 +325,7 @@ private slots:
         m_queue->mode = 1;
         m_queue->addRow(networkRow(10000, artist, title, QStringLiteral("/mp3/10000.mp3"),
                                    QString::number(m_song.size())));
-        DownloadWatch watch(m_seam);
+        DownloadWatch watch;
         m_queue->playTheListSong(0);
         QTRY_COMPARE_WITH_TIMEOUT(int(m_seam->localSongs.size()), 1, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(m_seam->resets, 1, 10000);
@@ -360,7 +360,7 @@ private slots:
         m_queue->mode = 1;
         m_queue->addRow(networkRow(10000, QStringLiteral("A"), QStringLiteral("Again"),
                                    QStringLiteral("/mp3/10000.mp3"), QString::number(m_song.size())));
-        DownloadWatch watch(m_seam);
+        DownloadWatch watch;
         m_queue->playTheListSong(0);
         QTRY_COMPARE_WITH_TIMEOUT(m_fake.requests(FakeHost::Files).size(), 1, 5000);
         m_fake.serveFile(FakeHost::Files, QStringLiteral("/mp3/10000.mp3"), m_otherSong, "audio/mpeg");

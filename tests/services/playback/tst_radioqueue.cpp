@@ -65,7 +65,7 @@ private slots:
         m_fake.clearRequests();
         m_rig = std::make_unique<PlaybackRig>();
         QVERIFY(m_rig->setUp(m_dir.filePath(QStringLiteral("round%1").arg(++m_round))));
-        m_rig->seam.m_sCurFmId = QStringLiteral("7");
+        m_rig->radio->setCurFmId(QStringLiteral("7"));
     }
     void cleanup() { m_rig.reset(); }
 

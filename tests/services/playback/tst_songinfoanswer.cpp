@@ -90,6 +90,26 @@ private slots:
                                 << "00:00";
         QTest::newRow("not a number") << "abc"
                                       << "00:00";
+        QTest::newRow("blanks around") << " 61 "
+                                       << "01:01";
+        QTest::newRow("more than 99 minutes") << "6000"
+                                              << "100:00";
+        QTest::newRow("negative") << "-5"
+                                  << "00:00";
+        // Past the range of a count of seconds the conversion would be undefined.
+        QTest::newRow("1e19") << "1e19"
+                              << "00:00";
+        QTest::newRow("88 digits") << QString(88, QLatin1Char('9')) << "00:00";
+        QTest::newRow("2^63") << "9223372036854775808"
+                              << "00:00";
+        QTest::newRow("largest double below 2^63") << "9223372036854774784"
+                                                   << "153722867280912913:04";
+        QTest::newRow("infinite") << "inf"
+                                  << "00:00";
+        QTest::newRow("overflowing exponent") << "1e400"
+                                              << "00:00";
+        QTest::newRow("not a number, spelled") << "nan"
+                                               << "00:00";
     }
     void durationText()
     {
