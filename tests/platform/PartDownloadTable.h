@@ -1,8 +1,9 @@
 #pragma once
 
 // One table of answers for a part of the ranged package download, run against the player's and
-// the upgrader's `download` alike (one suite each: the two classes share a name). Whatever a part
-// reports, the file may only ever hold the requested bytes of the package at their own offset.
+// the upgrader's `download` alike (tst_partdownload.cpp, built once for each program: the two
+// classes share a name). Whatever a part reports, the file may only ever hold the requested bytes
+// of the package at their own offset.
 //
 //     void answers_data() { addPartAnswerRows(); }
 //     void answers() { runPartAnswer<download>(m_fake, m_dir.path()); }
