@@ -330,6 +330,7 @@ void httpDown::startRequest(const QUrl &url)
         if (m_nBase != 0)
             request.setRawHeader("Range", "bytes=" + QByteArray::number(m_nBase) + '-');
         m_bAnswerChecked = false;
+        m_bEndIsTotal = false;
         m_bRefused = false;
         m_nTotal = 0;
         m_pReply = m_nam.get(request);
@@ -383,6 +384,10 @@ bool httpDown::checkAnswer()
         }
         if (length > 0)
             return setTotal(length);
+        // Chunked or closed by the server: HTTP marks the end itself, and a transfer cut short
+        // ends with an error, so a clean end means the whole song arrived. (A resumed part of
+        // unknown size cannot say the same: nothing tells where the song ends.)
+        m_bEndIsTotal = true;
         return true;
     }
     // An error page, a redirect or anything else: none of it belongs in the song.
@@ -552,7 +557,9 @@ void httpDown::httpFinished()
         const QUrl redirect = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
         // Only a known total makes a song: an answer that ends early and never told how long the
         // song is would otherwise pass a fragment for the whole file.
-        const bool complete = m_nTotal > 0 && onDisk == m_nTotal;
+        const bool complete = m_nTotal > 0 ? onDisk == m_nTotal : m_bEndIsTotal && onDisk > 0;
+        if (complete && m_nTotal == 0)
+            setTotal(onDisk); // the row shows the song's size as with a length
         const bool failed = reply->error() != QNetworkReply::NoError;
         reply->deleteLater();
         if (status == 416) {

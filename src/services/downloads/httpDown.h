@@ -123,6 +123,8 @@ private:
     bool m_bAborted = false;
     bool m_bForGood = false;
     bool m_bAnswerChecked = false;
+    // A whole-song answer that gave no length: its clean end is the song's end.
+    bool m_bEndIsTotal = false;
     bool m_bRefused = false;
     bool m_bSaveFailed = false;
     qint64 m_nBase = 0;  // bytes on disk before this answer (where its body goes)
