@@ -12,7 +12,10 @@
 
 #include <atomic>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace AudioTestSupport;
 
@@ -337,6 +340,7 @@ void TestAudioFile::badFiles_data()
                              << QList<int>{BASS_ERROR_FILEOPEN};
     QTest::newRow("folder") << QByteArray() << QStringLiteral("folder.mp3")
                             << QList<int>{BASS_ERROR_FILEOPEN};
+    QTest::newRow("fifo") << QByteArray() << QStringLiteral("fifo.mp3") << QList<int>{BASS_ERROR_FILEOPEN};
     QTest::newRow("text named mp3")
         << QByteArray("This is not music, only a few lines of text.\n").repeated(40)
         << QStringLiteral("text.mp3") << formatErrors;
@@ -359,17 +363,40 @@ void TestAudioFile::badFiles()
     QFETCH(QString, name);
     QFETCH(QList<int>, errors);
     const QString path = fixture(name);
+    const QByteArray localPath = path.toLocal8Bit();
+    std::thread unblock;
+    std::atomic<bool> opened{false};
     if (name.startsWith(QLatin1String("folder"))) {
         QVERIFY(QDir().mkpath(path));
+    } else if (name.startsWith(QLatin1String("fifo"))) {
+        QVERIFY(mkfifo(localPath.constData(), 0600) == 0);
+        // Should the open wait for a writer, one comes after a while and leaves at once, so a
+        // regression fails on the time below instead of hanging the suite.
+        unblock = std::thread([&] {
+            for (int i = 0; i < 100 && !opened; ++i)
+                QThread::msleep(20);
+            for (int i = 0; i < 2 && !opened; ++i) {
+                const int fd = ::open(localPath.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
+                QThread::msleep(20);
+            }
+        });
     } else if (!content.isNull()) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
+    QElapsedTimer timer;
+    timer.start();
     for (DWORD flags : {DWORD(0), DWORD(BASS_STREAM_DECODE)}) {
-        QCOMPARE(BASS_StreamCreateFile(FALSE, path.toLocal8Bit().constData(), 0, 0, flags), HSTREAM(0));
+        QCOMPARE(BASS_StreamCreateFile(FALSE, localPath.constData(), 0, 0, flags), HSTREAM(0));
         QVERIFY2(errors.contains(BASS_ErrorGetCode()), qPrintable(QString::number(BASS_ErrorGetCode())));
     }
+    opened = true;
+    if (unblock.joinable())
+        unblock.join();
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
 }
 
 void TestAudioFile::staleHandles()
