@@ -95,6 +95,7 @@ int NetSource::start()
     m_spoolLimit = m_options.spoolLimit;
     if (m_options.openDeadlineMs > 0) {
         std::lock_guard lock(m_mutex);
+        m_hasOpenDeadline = true;
         m_openDeadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.openDeadlineMs);
     }
@@ -108,7 +109,7 @@ int NetSource::start()
 
 template <typename Ready> bool NetSource::waitWhileOpening(std::unique_lock<std::mutex> &lock, Ready ready)
 {
-    if (m_callbacks != Callbacks::Pending) {
+    if (m_callbacks != Callbacks::Pending || !m_hasOpenDeadline) {
         m_cv.wait(lock, ready);
         return true;
     }

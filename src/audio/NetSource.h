@@ -113,7 +113,8 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
-    std::chrono::steady_clock::time_point m_openDeadline = std::chrono::steady_clock::time_point::max();
+    bool m_hasOpenDeadline = false;
+    std::chrono::steady_clock::time_point m_openDeadline;
     void *m_multi = nullptr; // valid while the transfer runs, for curl_multi_wakeup
     Response m_response = Response::Waiting;
     Callbacks m_callbacks = Callbacks::Pending;
