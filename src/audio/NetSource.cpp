@@ -272,8 +272,10 @@ size_t NetSource::onHeader(char *data, size_t size, size_t count, void *self)
     source->m_headerBytes += n;
     if (source->m_headerBytes > kMaxHeaderBytes) {
         std::lock_guard lock(source->m_mutex);
-        source->m_response = Response::Failed;
-        source->m_failure = BASS_ERROR_FILEOPEN;
+        if (source->m_response == Response::Waiting)
+            source->m_response = Response::Failed;
+        if (source->m_failure == BASS_OK)
+            source->m_failure = BASS_ERROR_FILEOPEN;
         source->m_cv.notify_all();
         return 0;
     }
