@@ -1,5 +1,7 @@
 #include "services/downloads/UpdateCheck.h"
 
+#include "services/core/LogCategories.h"
+
 #include "platform/BoundedAnswer.h"
 #include "platform/UpdateShared.h"
 #include "services/core/DailyLog.h"
@@ -31,12 +33,12 @@ public:
     void execUpdateOffer(const QString &version, const QStringList &log, const QString &fileUrl,
                          const QString &selfUpdate, int size) override
     {
-        qDebug().noquote() << Q_FUNC_INFO << version << log << fileUrl << selfUpdate << size;
+        qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << version << log << fileUrl << selfUpdate << size;
     }
-    void execNoUpdate() override { qDebug().noquote() << Q_FUNC_INFO; }
+    void execNoUpdate() override { qCDebug(lcDownloads).noquote() << Q_FUNC_INFO; }
     void execCheckFailed(const QString &downloadPageUrl) override
     {
-        qDebug().noquote() << Q_FUNC_INFO << downloadPageUrl;
+        qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << downloadPageUrl;
     }
 };
 
@@ -85,7 +87,7 @@ void g_checkUpdateManually(bool bAuto)
             serverUrl = g_decryptString(config.value(key, QStringLiteral("none")).toString(), 2000000);
         }
         if (serverUrl.isEmpty() || serverUrl == QLatin1String("none")) {
-            qDebug().noquote() << "server url not exist";
+            qCDebug(lcDownloads).noquote() << "server url not exist";
             g_mainWindowSeam()->execMessageBox(QString(), QStringLiteral("检测出现问题1"), 2);
             return;
         }
@@ -98,7 +100,7 @@ void g_checkUpdateManually(bool bAuto)
         // Every way the check can fail ends here: silent when automatic, the failure form when
         // the user asked.
         const auto fail = [bAuto](const QString &why) {
-            qDebug().noquote() << why;
+            qCDebug(lcDownloads).noquote() << why;
             if (!bAuto)
                 g_updateDialogSeam()->execCheckFailed(g_endpoints().hosts.site + QStringLiteral("/down/pc/"));
         };
@@ -182,7 +184,7 @@ void g_checkUpdateManually(bool bAuto)
             return;
         const QString folder = privateFolder();
         if (folder.isEmpty()) {
-            qDebug().noquote() << "no private folder for the update date";
+            qCDebug(lcDownloads).noquote() << "no private folder for the update date";
         } else {
             QSettings temp(folder + QLatin1Char('/') + QString::fromUtf16(kConfigFileName),
                            QSettings::IniFormat);
@@ -190,7 +192,7 @@ void g_checkUpdateManually(bool bAuto)
                           QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
         }
         g_updateDialogSeam()->execNoUpdate();
-        qDebug().noquote() << "client version is newest version" + installed;
+        qCDebug(lcDownloads).noquote() << "client version is newest version" + installed;
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }

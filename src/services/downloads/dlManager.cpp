@@ -1,5 +1,7 @@
 #include "services/downloads/dlManager.h"
 
+#include "services/core/LogCategories.h"
+
 #include "platform/UpdateShared.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
@@ -32,12 +34,12 @@ void dlManager::dlFinished(bool ok)
     try {
         if (ok) {
             kvrupdate::recordDownloadedUpdate(g_sAppDir, m_sServerVer, m_sSelfUp);
-            qDebug().noquote() << "quitting after download  successfully";
+            qCDebug(lcDownloads).noquote() << "quitting after download  successfully";
             m_nState = 1;
         } else {
             if (removePackage())
-                qDebug().noquote() << "downloaded file removed";
-            qDebug().noquote() << "quitting after download failed";
+                qCDebug(lcDownloads).noquote() << "downloaded file removed";
+            qCDebug(lcDownloads).noquote() << "quitting after download failed";
             m_nState = 0;
         }
         releaseParts();

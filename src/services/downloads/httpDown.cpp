@@ -1,5 +1,7 @@
 #include "services/downloads/httpDown.h"
 
+#include "services/core/LogCategories.h"
+
 #include "platform/ContentRange.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
@@ -153,7 +155,7 @@ void httpDown::downloadFile(const QString &sUrl, const QString &sLocalDir, const
 {
     try {
         if (m_pReply || m_pPreReply) {
-            qDebug().noquote() << Q_FUNC_INFO << "already transferring:" << m_sFinalPath;
+            qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << "already transferring:" << m_sFinalPath;
             return;
         }
         m_bBusy = true;
@@ -246,7 +248,7 @@ void httpDown::realDownStart()
         const QString scheme = address.scheme().toLower();
         if (!address.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
             // A "file:" or other address from the service must not copy local files.
-            qDebug().noquote() << Q_FUNC_INFO << "not a web address:" << address.toString();
+            qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << "not a web address:" << address.toString();
             failTransfer(0, false);
             return;
         }
@@ -373,7 +375,7 @@ bool httpDown::checkAnswer()
     if (status == 200) {
         if (m_nBase != 0) {
             // The server sent the whole song: appended, it would follow the bytes already there.
-            qDebug().noquote() << Q_FUNC_INFO << "whole file instead of the range; starting over";
+            qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << "whole file instead of the range; starting over";
             if (!m_pFile->resize(0)) {
                 refuse(QStringLiteral("cannot empty the partial file: ") + m_pFile->errorString());
                 return false;
@@ -397,7 +399,7 @@ bool httpDown::checkAnswer()
 
 void httpDown::refuse(const QString &why)
 {
-    qDebug().noquote() << Q_FUNC_INFO << why;
+    qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << why;
     m_bRefused = true;
     // Ended from the event loop, not inside the reply's own signal; nothing more is written.
     if (m_pReply)
@@ -535,7 +537,7 @@ void httpDown::httpFinished()
     try {
         m_pReply = nullptr;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        qDebug().noquote() << Q_FUNC_INFO << status << reply->rawHeader("Location");
+        qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << status << reply->rawHeader("Location");
         if (m_bAborted) {
             finishStopped(reply);
             return;
@@ -548,9 +550,9 @@ void httpDown::httpFinished()
         }
         if (m_pFile)
             m_pFile->flush();
-        qDebug().noquote() << "输出header信息:";
+        qCDebug(lcDownloads).noquote() << "输出header信息:";
         for (const auto &header : reply->rawHeaderPairs())
-            qDebug().noquote() << header.first << ":" << header.second;
+            qCDebug(lcDownloads).noquote() << header.first << ":" << header.second;
 
         const qint64 onDisk = m_pFile ? m_pFile->size() : 0;
         closeFile();
@@ -575,7 +577,8 @@ void httpDown::httpFinished()
 
         // An existing file of that name is not ours to replace: the list removes its own first.
         if (!QFile::rename(m_sTempPath, m_sFinalPath)) {
-            qDebug().noquote() << Q_FUNC_INFO << "cannot rename" << m_sTempPath << "to" << m_sFinalPath;
+            qCDebug(lcDownloads).noquote()
+                << Q_FUNC_INFO << "cannot rename" << m_sTempPath << "to" << m_sFinalPath;
             failTransfer(status, true);
             return;
         }
@@ -682,8 +685,8 @@ void httpDown::dealwithIDResponse(const QString &sUrl)
 void httpDown::slotAuthenticationRequired(QNetworkReply *reply, QAuthenticator *authenticator)
 {
     if (!reply || !isSongFileHost(reply->url())) {
-        qDebug().noquote() << Q_FUNC_INFO << "no credentials for"
-                           << (reply ? reply->url().host() : QString());
+        qCDebug(lcDownloads).noquote()
+            << Q_FUNC_INFO << "no credentials for" << (reply ? reply->url().host() : QString());
         return;
     }
     authenticator->setUser(kSongFileUser);

@@ -1,5 +1,7 @@
 #include "services/playback/kvrNetPlayWork.h"
 
+#include "services/core/LogCategories.h"
+
 #include "services/core/DailyLog.h"
 #include "services/playback/songplayHandler.h"
 
@@ -85,7 +87,7 @@ void kvrNetPlayWork::run()
         std::lock_guard handOver(s_handOver);
     }
     try {
-        qDebug().noquote() << "enter thread:" << threadText() << nowText();
+        qCDebug(lcPlayback).noquote() << "enter thread:" << threadText() << nowText();
         QByteArray url;
         {
             std::lock_guard locker(m_mutexFile);
@@ -93,9 +95,9 @@ void kvrNetPlayWork::run()
         }
         const HSTREAM h = BASS_StreamCreateURL(url.constData(), 0, BASS_STREAM_STATUS,
                                                &kvrNetPlayWork::NetPlayDownloadProc, this);
-        qDebug().noquote() << QStringLiteral("thread:%1").arg(threadText()) +
-                                  QStringLiteral("created,hStream:") + QString::number(h) + QLatin1Char(' ') +
-                                  nowText();
+        qCDebug(lcPlayback).noquote() << QStringLiteral("thread:%1").arg(threadText()) +
+                                             QStringLiteral("created,hStream:") + QString::number(h) +
+                                             QLatin1Char(' ') + nowText();
         if (h == 0) {
             const int code = BASS_ErrorGetCode();
             // A worker that is no longer current stays silent: its song was left already.
@@ -110,7 +112,7 @@ void kvrNetPlayWork::run()
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }
-    qDebug().noquote() << "quit thread:" << threadText() << nowText();
+    qCDebug(lcPlayback).noquote() << "quit thread:" << threadText() << nowText();
     m_bRunDone.store(true, std::memory_order_release);
 }
 
@@ -149,8 +151,8 @@ void kvrNetPlayWork::finishDownload(bool allArrived)
         g_writeExceptionLog(Q_FUNC_INFO);
     }
     try {
-        qDebug().noquote() << "DownloadProc download stopped" << m_nId
-                           << (allArrived ? "complete" : "truncated") << nowText();
+        qCDebug(lcPlayback).noquote() << "DownloadProc download stopped" << m_nId
+                                      << (allArrived ? "complete" : "truncated") << nowText();
         songplayHandler::EngineEvent event;
         event.serial = m_nId;
         event.complete = complete;
