@@ -616,15 +616,22 @@ void httpDown::stopDownload(bool bForGood)
     }
 }
 
+bool httpDown::retireIfStopped()
+{
+    if (m_bBusy)
+        return false;
+    // Stopped while its request was out: the answer has nobody left to serve.
+    if (m_pRecord)
+        m_pRecord->downloading = false;
+    deleteLater();
+    return true;
+}
+
 void httpDown::dealwithMainResponse()
 {
     try {
-        if (!m_bBusy) {
-            if (m_pRecord)
-                m_pRecord->downloading = false;
-            deleteLater();
+        if (retireIfStopped())
             return;
-        }
         m_bWaiting = false;
         realDownStart();
     } catch (...) {
@@ -638,12 +645,8 @@ void httpDown::dealwithNetReponseErr()
         closeFile();
         if (!m_bForGood)
             emit downFinished(m_pItem);
-        if (!m_bBusy) {
-            if (m_pRecord)
-                m_pRecord->downloading = false;
-            deleteLater();
+        if (retireIfStopped())
             return;
-        }
         m_bBusy = false;
         m_bWaiting = false;
         setStatus(kStatusNetworkError);
@@ -655,12 +658,8 @@ void httpDown::dealwithNetReponseErr()
 void httpDown::dealwithIDResponse(const QString &sUrl)
 {
     try {
-        if (!m_bBusy) {
-            if (m_pRecord)
-                m_pRecord->downloading = false;
-            deleteLater();
+        if (retireIfStopped())
             return;
-        }
         m_bWaiting = false;
         QString folder;
         QString name;

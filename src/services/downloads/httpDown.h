@@ -103,6 +103,7 @@ private:
     bool checkAnswer();
     // false (and the answer refused) for a total the partial file cannot grow into.
     bool setTotal(qint64 total);
+    bool retireIfStopped();
     bool setTotalAfterBase(qint64 length);
     void refuse(const QString &why);
     void finishStopped(QNetworkReply *reply);

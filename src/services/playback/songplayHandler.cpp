@@ -548,36 +548,28 @@ void songplayHandler::stopListPlayback()
 
 void songplayHandler::playNextSong()
 {
-    try {
-        if (g_hStream == 0 && !m_pConnectTimer->isActive())
-            return;
-        spis s;
-        bool found = false;
-        if (PlayingListId::isPage(g_nPlayingListId))
-            found = g_playListSeam()->getRealNextSongandSelIt(g_nPlayingListId, s);
-        else if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
-            found = g_pRadioPlayHandler->getRealNextSong(s);
-        if (!found) {
-            stopListPlayback();
-            return;
-        }
-        playListedSong(s);
-    } catch (...) {
-        g_writeExceptionLog(Q_FUNC_INFO);
-    }
+    playAdjacentSong(true);
 }
 
 void songplayHandler::playPrevSong()
+{
+    playAdjacentSong(false);
+}
+
+void songplayHandler::playAdjacentSong(bool next)
 {
     try {
         if (g_hStream == 0 && !m_pConnectTimer->isActive())
             return;
         spis s;
         bool found = false;
-        if (PlayingListId::isPage(g_nPlayingListId))
-            found = g_playListSeam()->getRealPrevSongandSelIt(g_nPlayingListId, s);
-        else if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
-            found = g_pRadioPlayHandler->getRealPrevSong(s);
+        if (PlayingListId::isPage(g_nPlayingListId)) {
+            PlayListSeam *lists = g_playListSeam();
+            found = next ? lists->getRealNextSongandSelIt(g_nPlayingListId, s)
+                         : lists->getRealPrevSongandSelIt(g_nPlayingListId, s);
+        } else if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler) {
+            found = next ? g_pRadioPlayHandler->getRealNextSong(s) : g_pRadioPlayHandler->getRealPrevSong(s);
+        }
         if (!found) {
             stopListPlayback();
             return;
