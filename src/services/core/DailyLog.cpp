@@ -1,8 +1,7 @@
 #include "services/core/DailyLog.h"
 
-#include "services/core/LogCategories.h"
-
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/MyIni.h"
 #include "services/core/SettingsKeys.h"
 

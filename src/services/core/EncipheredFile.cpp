@@ -1,12 +1,11 @@
 #include "services/core/EncipheredFile.h"
 
-#include "services/core/LogCategories.h"
-
 #include <QDomDocument>
 #include <QtDebug>
 
 #include "kvrutil/AtomicSave.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 
 #include <QDateTime>
 #include <QFile>

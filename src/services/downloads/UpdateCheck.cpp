@@ -1,11 +1,10 @@
 #include "services/downloads/UpdateCheck.h"
 
-#include "services/core/LogCategories.h"
-
 #include "platform/BoundedAnswer.h"
 #include "platform/UpdateShared.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/seams/MainWindowSeam.h"

@@ -1,10 +1,9 @@
 #include "services/downloads/dlManager.h"
 
-#include "services/core/LogCategories.h"
-
 #include "platform/UpdateShared.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/downloads/download.h"
 
 #include <QDebug>

@@ -1,10 +1,9 @@
 #include "services/downloads/httpDown.h"
 
-#include "services/core/LogCategories.h"
-
 #include "platform/ContentRange.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/core/SafeFileName.h"
 #include "services/core/SettingsKeys.h"

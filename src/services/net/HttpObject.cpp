@@ -1,10 +1,9 @@
 #include "services/net/HttpObject.h"
 
-#include "services/core/LogCategories.h"
-
 #include "platform/BoundedAnswer.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/net/PostLogObject.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/net/ServiceUrl.h"

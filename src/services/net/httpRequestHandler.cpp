@@ -1,9 +1,8 @@
 #include "services/net/httpRequestHandler.h"
 
-#include "services/core/LogCategories.h"
-
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/SettingsKeys.h"
 #include "services/net/ClientRoutes.h"
 #include "services/net/ObjectTickets.h"

@@ -1,8 +1,7 @@
 #include "services/pictures/gedanPicHandler.h"
 
-#include "services/core/LogCategories.h"
-
 #include "services/core/DailyLog.h"
+#include "services/core/LogCategories.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/httpRequestHandler.h"
 #include "services/pictures/PictureFiles.h"

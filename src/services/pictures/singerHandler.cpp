@@ -1,10 +1,9 @@
 #include "services/pictures/singerHandler.h"
 
-#include "services/core/LogCategories.h"
-
 #include "services/core/DailyLog.h"
 #include "services/core/EncipheredFile.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/net/httpRequestHandler.h"

@@ -1,8 +1,7 @@
 #include "services/playback/FreeStreamThread.h"
 
-#include "services/core/LogCategories.h"
-
 #include "services/core/DailyLog.h"
+#include "services/core/LogCategories.h"
 
 #include "audio/kvraudio.h"
 

@@ -1,9 +1,8 @@
 #include "services/playback/RadioPlayHandler.h"
 
-#include "services/core/LogCategories.h"
-
 #include "services/core/DailyLog.h"
 #include "services/core/LocalSongInfo.h"
+#include "services/core/LogCategories.h"
 #include "services/core/SongFileInfo.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/ServiceEndpoints.h"

@@ -1,9 +1,9 @@
 #include "services/playback/SongInfoAnswer.h"
 
-#include "services/core/LogCategories.h"
-
+#include "kvrutil/AtomicSave.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/downloads/httpDown.h"
 #include "services/net/HttpObject.h"
@@ -25,7 +25,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -59,14 +58,9 @@ bool SongInfoAnswer::storeLyric(const QString &path, const QString &lyric, bool 
         return false;
     }
     const QString cipherText = QString::fromLatin1(buffer.data(), length);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qCDebug(lcPlayback).noquote() << tr("不能写入文件 %1:\n%2.").arg(path, file.errorString());
-        return false;
-    }
-    file.write(asUtf8 ? cipherText.toUtf8() : cipherText.toLocal8Bit());
-    if (!file.commit()) {
-        qCDebug(lcPlayback).noquote() << tr("不能写入文件 %1:\n%2.").arg(path, file.errorString());
+    QString error;
+    if (!g_saveFileAtomically(path, asUtf8 ? cipherText.toUtf8() : cipherText.toLocal8Bit(), &error)) {
+        qCDebug(lcPlayback).noquote() << tr("不能写入文件 %1:\n%2.").arg(path, error);
         return false;
     }
     return true;

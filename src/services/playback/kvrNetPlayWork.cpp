@@ -1,8 +1,7 @@
 #include "services/playback/kvrNetPlayWork.h"
 
-#include "services/core/LogCategories.h"
-
 #include "services/core/DailyLog.h"
+#include "services/core/LogCategories.h"
 #include "services/playback/songplayHandler.h"
 
 #include "audio/kvraudio.h"

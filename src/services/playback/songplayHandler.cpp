@@ -1,10 +1,9 @@
 #include "services/playback/songplayHandler.h"
 
-#include "services/core/LogCategories.h"
-
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
 #include "services/core/LocalSongInfo.h"
+#include "services/core/LogCategories.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/core/SongFileInfo.h"
 #include "services/net/RequestTypes.h"

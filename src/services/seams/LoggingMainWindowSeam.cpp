@@ -1,8 +1,7 @@
 #include "services/seams/LoggingMainWindowSeam.h"
 
-#include "services/core/LogCategories.h"
-
 #include "services/core/LocalSongInfo.h"
+#include "services/core/LogCategories.h"
 #include "services/playback/songplayHandler.h"
 
 #include <QDebug>
