@@ -12,6 +12,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,10 +25,28 @@ namespace {
 constexpr const char *kNoSoundVariable = "KVR_AUDIO_NOSOUND";
 constexpr const char *kAlsaDevice = "default";
 
+// How many times real-time pace the silent device plays (tests), a positive number; 1 when unset.
+constexpr const char *kSpeedVariable = "KVR_AUDIO_SPEED";
+
 bool noSoundRequested()
 {
     const char *value = std::getenv(kNoSoundVariable);
     return value && *value && std::strcmp(value, "0") != 0;
+}
+
+bool validSpeed(double factor)
+{
+    return std::isfinite(factor) && factor > 0.0;
+}
+
+double speedFromEnvironment()
+{
+    const char *value = std::getenv(kSpeedVariable);
+    if (!value || !*value)
+        return 1.0;
+    char *end = nullptr;
+    const double factor = std::strtod(value, &end);
+    return end && *end == '\0' && validSpeed(factor) ? factor : 1.0;
 }
 
 // Song paths from the service carry blanks and Chinese text; libcurl only takes URLs in their
@@ -87,7 +106,8 @@ int AudioEngine::init(int device, DWORD freq)
     std::unique_ptr<OutputSink> sink;
     OutputMixer::SinkFactory reopen;
     if (device == 0 || noSoundRequested()) {
-        sink = std::make_unique<SilentSink>(int(freq));
+        m_silentSpeed = m_speedOverride > 0.0 ? m_speedOverride : speedFromEnvironment();
+        sink = std::make_unique<SilentSink>(int(freq), 1024, &m_silentSpeed);
     } else {
         sink = AlsaSink::open(kAlsaDevice, int(freq));
         if (!sink)
@@ -267,6 +287,8 @@ int AudioEngine::createUrlStream(const char *url, DWORD offset, DWORD flags, DOW
     options.user = user;
     options.connectTimeoutMs = m_netTimeout;
     options.readTimeoutMs = m_netReadTimeout;
+    options.openDeadlineMs = m_netOpenDeadline;
+    options.spoolLimit = m_netSpoolLimit;
     auto owned = std::make_unique<NetSource>(options);
     NetSource *net = owned.get();
     {
@@ -397,6 +419,21 @@ std::vector<float> AudioEngine::stopCapture()
 {
     std::lock_guard lock(m_mutex);
     return m_mixer ? m_mixer->stopCapture() : std::vector<float>();
+}
+
+void AudioEngine::setNetLimits(int openDeadlineMs, int64_t spoolLimit)
+{
+    if (openDeadlineMs >= 0)
+        m_netOpenDeadline = openDeadlineMs > 0 ? openDeadlineMs : kDefaultOpenDeadlineMs;
+    if (spoolLimit >= 0)
+        m_netSpoolLimit = spoolLimit > 0 ? spoolLimit : kDefaultSpoolLimit;
+}
+
+void AudioEngine::setSilentSpeed(double factor)
+{
+    std::lock_guard lock(m_mutex);
+    m_speedOverride = validSpeed(factor) ? factor : 0.0;
+    m_silentSpeed = validSpeed(factor) ? factor : speedFromEnvironment();
 }
 
 } // namespace kvraudio

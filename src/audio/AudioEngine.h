@@ -25,7 +25,7 @@ class SyncDispatcher;
 // stream's teardown never holds up other calls: a call looks its stream up, drops m_mutex, then uses
 // the stream (kept alive by its shared_ptr; a freed stream answers BASS_ERROR_HANDLE). m_mutex is
 // taken before no other lock except the mixer's and the dispatcher's inside init/free.
-// The configuration values are atomics, read by the mixer and by stream creation.
+// The configuration values are atomics, read by the mixer, the silent sink and stream creation.
 //
 // Lifecycle: Down -> init -> Up -> free -> GoingDown (new calls fail, opening URLs are aborted, the
 // mixer and the sync thread stop, every stream is freed and joined) -> Down.
@@ -48,11 +48,20 @@ public:
     int effectStream(HFX fx, std::shared_ptr<AudioStream> *stream) const;
     DWORD newHandle();
 
-    // Test seam (kvraudio_testing.h).
+    // Test seams (kvraudio_testing.h).
     void startCapture(size_t maxFrames);
     std::vector<float> stopCapture();
+    void setSilentSpeed(double factor);
+    // Negative: leave as it is; 0: the default.
+    void setNetLimits(int openDeadlineMs, int64_t spoolLimit);
 
 private:
+    // A server that stops sending, one that sends a byte now and then, and one that never stops
+    // must not hold a stream or the disk for ever.
+    static constexpr int kDefaultReadTimeoutMs = 10000;
+    static constexpr int kDefaultOpenDeadlineMs = 20000;
+    static constexpr int64_t kDefaultSpoolLimit = int64_t(512) << 20;
+
     enum class State
     {
         Down,
@@ -81,7 +90,13 @@ private:
     std::atomic<int> m_globalVolume{10000};
     std::atomic<int> m_netTimeout{5000};
     std::atomic<int> m_netPrebuffer{75};
-    std::atomic<int> m_netReadTimeout{0};
+    std::atomic<int> m_netReadTimeout{kDefaultReadTimeoutMs};
+    std::atomic<int> m_netOpenDeadline{kDefaultOpenDeadlineMs};
+    std::atomic<int64_t> m_netSpoolLimit{kDefaultSpoolLimit};
+    // Pace of the silent device, read by its sink on the mixer thread; m_speedOverride (guarded by
+    // m_mutex, 0 when unset) is what KVR_SetSilentSpeed chose, which outlives a BASS_Free.
+    std::atomic<double> m_silentSpeed{1.0};
+    double m_speedOverride = 0.0;
 };
 
 } // namespace kvraudio

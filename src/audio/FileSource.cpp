@@ -9,7 +9,9 @@ namespace kvraudio {
 
 std::unique_ptr<FileSource> FileSource::open(const std::string &path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO (or a device) waits for a writer that may never come, on
+    // whatever thread asked; with it the open returns at once and the type check below refuses it.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return nullptr;
     struct stat st;
@@ -18,6 +20,10 @@ std::unique_ptr<FileSource> FileSource::open(const std::string &path)
         ::close(fd);
         return nullptr;
     }
+    // Regular files never block; the flag only mattered for the open itself.
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return std::unique_ptr<FileSource>(new FileSource(fd, st.st_size));
 }
 

@@ -16,6 +16,9 @@ namespace kvraudio {
 
 namespace {
 
+// Far more than any real server's header; curl itself refuses a single line of 100 KiB.
+constexpr size_t kMaxHeaderBytes = 64 * 1024;
+
 int64_t nowMs()
 {
     using namespace std::chrono;
@@ -56,14 +59,9 @@ bool writeAll(int fd, const char *data, size_t size, int64_t pos)
 
 int errorFromCurl(CURLcode code)
 {
-    switch (code) {
-    case CURLE_OPERATION_TIMEDOUT:
-        return BASS_ERROR_TIMEOUT;
-    case CURLE_OUT_OF_MEMORY:
-        return BASS_ERROR_MEM;
-    default:
-        return BASS_ERROR_FILEOPEN;
-    }
+    // Not CURLE_OUT_OF_MEMORY as the memory error: curl reports a header line past its limit that
+    // way, and that is a server that cannot be opened, not a machine out of memory.
+    return code == CURLE_OPERATION_TIMEDOUT ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEOPEN;
 }
 
 } // namespace
@@ -94,6 +92,13 @@ int NetSource::start()
     if (m_spoolFd < 0)
         return BASS_ERROR_MEM;
     m_chunk.resize(64 * 1024);
+    m_spoolLimit = m_options.spoolLimit;
+    if (m_options.openDeadlineMs > 0) {
+        std::lock_guard lock(m_mutex);
+        m_hasOpenDeadline = true;
+        m_openDeadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.openDeadlineMs);
+    }
     try {
         m_thread = std::thread(&NetSource::run, this);
     } catch (...) {
@@ -102,10 +107,28 @@ int NetSource::start()
     return BASS_OK;
 }
 
+template <typename Ready> bool NetSource::waitWhileOpening(std::unique_lock<std::mutex> &lock, Ready ready)
+{
+    if (m_callbacks != Callbacks::Pending || !m_hasOpenDeadline) {
+        m_cv.wait(lock, ready);
+        return true;
+    }
+    if (m_cv.wait_until(lock, m_openDeadline, ready))
+        return true;
+    if (m_failure == BASS_OK)
+        m_failure = BASS_ERROR_TIMEOUT;
+    m_aborted = true;
+    if (m_multi)
+        curl_multi_wakeup(static_cast<CURLM *>(m_multi));
+    m_cv.notify_all();
+    return false;
+}
+
 int NetSource::waitForResponse()
 {
     std::unique_lock lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_response != Response::Waiting || m_aborted; });
+    if (!waitWhileOpening(lock, [this] { return m_response != Response::Waiting || m_aborted; }))
+        return m_failure;
     if (m_response == Response::Started)
         return BASS_OK;
     return m_failure != BASS_OK ? m_failure : BASS_ERROR_FILEOPEN;
@@ -152,7 +175,10 @@ int NetSource::readAt(int64_t pos, uint8_t *buffer, int size)
     int64_t available;
     {
         std::unique_lock lock(m_mutex);
-        m_cv.wait(lock, [&] { return pos < m_spooled || m_ended || m_aborted; });
+        // The opening thread reads here too (the decoder's probe): a server that drips its body
+        // must not keep it waiting past the open deadline.
+        if (!waitWhileOpening(lock, [&] { return pos < m_spooled || m_ended || m_aborted; }))
+            return -1;
         if (m_aborted)
             return -1;
         if (pos >= m_spooled)
@@ -242,6 +268,17 @@ size_t NetSource::onHeader(char *data, size_t size, size_t count, void *self)
 {
     auto *source = static_cast<NetSource *>(self);
     const size_t n = size * count;
+    source->m_lastDataMs = nowMs();
+    source->m_headerBytes += n;
+    if (source->m_headerBytes > kMaxHeaderBytes) {
+        std::lock_guard lock(source->m_mutex);
+        if (source->m_response == Response::Waiting)
+            source->m_response = Response::Failed;
+        if (source->m_failure == BASS_OK)
+            source->m_failure = BASS_ERROR_FILEOPEN;
+        source->m_cv.notify_all();
+        return 0;
+    }
     std::string line(data, n);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
@@ -257,13 +294,17 @@ size_t NetSource::onHeader(char *data, size_t size, size_t count, void *self)
     }
     const int status = source->m_status;
     // Interim answers and redirects: curl goes on to the next answer.
-    if ((status >= 100 && status < 200) || (status >= 300 && status < 400))
+    if ((status >= 100 && status < 200) || (status >= 300 && status < 400)) {
+        source->m_headerBytes = 0;
         return n;
+    }
     std::lock_guard lock(source->m_mutex);
     if (status >= 200 && status < 300) {
         curl_off_t length = -1;
         curl_easy_getinfo(static_cast<CURL *>(source->m_easy), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         source->m_size = length >= 0 ? int64_t(length) : -1;
+        if (length >= 0)
+            source->m_spoolLimit = int64_t(length);
         // Without 206 the server ignored the range and sends the file from its start.
         source->m_start = status == 206 ? int64_t(source->m_options.offset) : 0;
         source->m_response = Response::Started;
@@ -279,10 +320,15 @@ size_t NetSource::onHeader(char *data, size_t size, size_t count, void *self)
 size_t NetSource::onBody(char *data, size_t size, size_t count, void *self)
 {
     auto *source = static_cast<NetSource *>(self);
-    const size_t n = size * count;
+    size_t n = size * count;
     if (n == 0)
         return 0;
-    if (!writeAll(source->m_spoolFd, data, n, source->m_spoolEnd))
+    // Past the announced length, or the bound when none was announced: keep what fits, and let
+    // the short count stop the transfer, which then ends truncated.
+    const bool capped = source->m_spoolLimit > 0 && source->m_spoolEnd + int64_t(n) > source->m_spoolLimit;
+    if (capped)
+        n = size_t(std::max<int64_t>(0, source->m_spoolLimit - source->m_spoolEnd));
+    if (n > 0 && !writeAll(source->m_spoolFd, data, n, source->m_spoolEnd))
         return 0;
     const int64_t before = source->m_spoolEnd;
     source->m_spoolEnd += int64_t(n);
@@ -294,14 +340,14 @@ size_t NetSource::onBody(char *data, size_t size, size_t count, void *self)
         live = source->m_callbacks == Callbacks::Enabled && !source->m_aborted;
         source->m_cv.notify_all();
     }
-    if (live && source->m_options.proc) {
+    if (live && source->m_options.proc && n > 0) {
         source->deliverUpTo(before);
         if (source->m_delivered == before && source->callbacksLive()) {
             source->callProc(data, DWORD(n));
             source->m_delivered += int64_t(n);
         }
     }
-    return n;
+    return capped ? 0 : n;
 }
 
 void NetSource::run()

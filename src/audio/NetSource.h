@@ -3,6 +3,7 @@
 #include "ByteSource.h"
 #include "kvraudio.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -14,6 +15,12 @@ namespace kvraudio {
 // The bytes behind a URL. libcurl downloads the whole body on the source's own thread at network
 // speed, whatever the playback does, into an unlinked temporary file, so memory stays small for any
 // file size; readers block in readAt until the bytes they want have arrived.
+//
+// Hostile or broken servers are bounded: no data for readTimeoutMs ends the download (truncated);
+// the open (the answer's header and the bytes the decoder reads before the stream exists) fails
+// with BASS_ERROR_TIMEOUT once openDeadlineMs have passed, however slowly bytes keep coming; the
+// body is spooled up to its announced length, or up to spoolLimit when none was announced, and a
+// body going past that ends truncated there; a header of more than 64 KiB fails the open.
 //
 // Threads: the download thread runs curl, writes the spool file and calls the user's download
 // callback; readers (the opening thread, then the stream's decoder thread) wait in readAt; control
@@ -34,7 +41,9 @@ public:
         DOWNLOADPROC *proc = nullptr;
         void *user = nullptr;
         int connectTimeoutMs = 0;
-        int readTimeoutMs = 0;
+        int readTimeoutMs = 0;  // 0: no limit
+        int openDeadlineMs = 0; // 0: no limit
+        int64_t spoolLimit = 0; // 0: no limit
     };
 
     explicit NetSource(Options options);
@@ -42,7 +51,8 @@ public:
 
     // Creates the spool file and starts the download; a BASS error code.
     int start();
-    // Blocks until the server has begun a successful answer: BASS_OK, or the error that ended it.
+    // Blocks until the server has begun a successful answer: BASS_OK, or the error that ended it
+    // (BASS_ERROR_TIMEOUT at the open deadline).
     int waitForResponse();
     // The stream opened: the callback gets the header lines, what has arrived so far and the rest.
     void enableCallbacks();
@@ -76,6 +86,9 @@ private:
     };
 
     void run();
+    // While the stream opens, waits for `ready` until the open deadline; past it the download is
+    // stopped with BASS_ERROR_TIMEOUT and false returned. Called with m_mutex held.
+    template <typename Ready> bool waitWhileOpening(std::unique_lock<std::mutex> &lock, Ready ready);
     void deliverUpTo(int64_t limit);
     bool callbacksLive() const;
     void callProc(const void *buffer, DWORD length);
@@ -93,11 +106,15 @@ private:
     bool m_headersDelivered = false;
     int m_status = 0;
     std::vector<std::string> m_headerLines;
+    size_t m_headerBytes = 0;
+    int64_t m_spoolLimit = 0; // where the body is cut: its announced length, or the option
     std::vector<uint8_t> m_chunk;
     int64_t m_lastDataMs = 0;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
+    bool m_hasOpenDeadline = false;
+    std::chrono::steady_clock::time_point m_openDeadline;
     void *m_multi = nullptr; // valid while the transfer runs, for curl_multi_wakeup
     Response m_response = Response::Waiting;
     Callbacks m_callbacks = Callbacks::Pending;

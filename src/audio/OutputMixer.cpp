@@ -68,14 +68,16 @@ int64_t OutputMixer::playedFrames() const
         return m_clockPlayed;
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - m_clockTime).count();
-    const int64_t advanced = elapsed > 0 ? int64_t(double(elapsed) * m_rate / 1e9) : 0;
+    const int64_t advanced = elapsed > 0 ? int64_t(double(elapsed) * m_rate * m_clockSpeed / 1e9) : 0;
     return std::min(m_clockPlayed + advanced, m_clockWritten);
 }
 
 void OutputMixer::updateClock(bool running)
 {
     const int64_t queued = running ? std::clamp<int64_t>(m_sink->queued(), 0, m_written) : 0;
+    const double speed = m_sink->speed();
     std::lock_guard lock(m_clockMutex);
+    m_clockSpeed = speed;
     // Never let the clock run backwards: a device's delay report may jump by a few frames.
     m_clockPlayed = std::max(m_clockPlayed, m_written - queued);
     m_clockWritten = m_written;

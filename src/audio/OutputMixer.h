@@ -71,6 +71,7 @@ private:
     mutable std::mutex m_clockMutex;
     int64_t m_clockWritten = 0;
     int64_t m_clockPlayed = 0;
+    double m_clockSpeed = 1.0; // the sink's frames per frame of real time
     Clock::time_point m_clockTime;
     bool m_clockRunning = false;
 

@@ -21,6 +21,9 @@ public:
     virtual int64_t queued() = 0;
     // Lets what is queued play out, then idles until the next write.
     virtual void drain() = 0;
+    // Frames taken per frame's worth of real time: 1 for a sound card; the silent device can be
+    // told to run faster (tests), and the mixer's clock follows it.
+    virtual double speed() const { return 1.0; }
 };
 
 } // namespace kvraudio

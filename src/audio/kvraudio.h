@@ -13,6 +13,12 @@
 // Devices for BASS_Init: -1 is the default ALSA device ("default", which PipeWire and PulseAudio
 // desktops route to themselves); 0 is "no sound", a silent sink that consumes audio at real-time
 // pace. With KVR_AUDIO_NOSOUND=1 in the environment the default device is the silent one.
+// KVR_AUDIO_SPEED=<factor> (a positive number, read by BASS_Init) makes the silent device take audio
+// that many times faster than real time, for tests; positions and ends stay counted in the audio.
+//
+// URL streams never wait for ever: see BASS_CONFIG_NET_READTIMEOUT; an open that has not finished
+// after 20 s fails with BASS_ERROR_TIMEOUT, and a body without an announced length is spooled up
+// to 512 MiB, where its download ends as truncated.
 
 #include <stdint.h>
 
@@ -60,7 +66,7 @@ typedef DWORD HPLUGIN;
 #define BASS_CONFIG_GVOL_STREAM 5      // volume of all streams, 0..10000 (default 10000), applied live
 #define BASS_CONFIG_NET_TIMEOUT 11     // connect time-out of URL streams, ms (default 5000)
 #define BASS_CONFIG_NET_PREBUF 15      // kept for callers; playback never waits for a pre-buffer
-#define BASS_CONFIG_NET_READTIMEOUT 37 // longest wait for data of a URL stream, ms, 0 = none (default 0)
+#define BASS_CONFIG_NET_READTIMEOUT 37 // longest wait for data of a URL stream, ms, 0 = none (default 10000)
 
 // Stream flags.
 #define BASS_STREAM_DECODE 0x1 // decode-only: read with BASS_ChannelGetData, never played

@@ -4,8 +4,10 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -74,6 +76,20 @@ bool isNewerVersion(const QString &offered, const QString &installed)
             return x > y;
     }
     return false;
+}
+
+void recordDownloadedUpdate(const QString &installDir, const QString &serverVersion,
+                            const QString &selfUpdate)
+{
+    const QDate today = QDate::currentDate();
+    QSettings temp(privateFolder() + QLatin1Char('/') + QString::fromUtf16(kConfigFileName),
+                   QSettings::IniFormat);
+    temp.setValue(QString::fromUtf16(kKeyUpd), today.toString(QStringLiteral("yyyy-MM-dd")));
+    QSettings install(installDir + QLatin1Char('/') + QString::fromUtf16(kConfigFileName),
+                      QSettings::IniFormat);
+    install.setValue(QString::fromUtf16(kKeyUpd), today.toString(QStringLiteral("yyyyMMdd")));
+    install.setValue(QString::fromUtf16(kKeySoftVer1), serverVersion);
+    install.setValue(QString::fromUtf16(kKeySelfUpdate), selfUpdate);
 }
 
 } // namespace kvrupdate

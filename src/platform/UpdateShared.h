@@ -48,4 +48,10 @@ bool isNewerVersion(const QString &offered, const QString &installed);
 // where other users can write.
 QString privateFolder();
 
+// After a complete download of the package: "upd" (yyyy-MM-dd) in the private folder's
+// "config.ini", and "upd" (yyyyMMdd), "softver1" and "selfupdate" in the installation's
+// (installDir + "/config.ini"), so the next upgrader run installs it.
+void recordDownloadedUpdate(const QString &installDir, const QString &serverVersion,
+                            const QString &selfUpdate);
+
 } // namespace kvrupdate

@@ -1,21 +1,21 @@
 #pragma once
 
-#include <QObject>
+#include "platform/RangedDownload.h"
+
 #include <QString>
 #include <QUrl>
 
-class QFile;
-
-// Splits one file into parts, lets a `download` fetch each into the package file of the
-// private update folder, and reports once when every part has finished. Lives on the GUI
-// thread.
-class dlManager : public QObject
+// The upgrader's ranged downloader of the package. Splitting, the parts, the checks of a whole
+// package and the package's place are the platform's RangedDownload, shared with the player;
+// this class adds the upgrader's side: its log, the update recorded in the two "config.ini" files
+// after success, the package removed after failure, and the end of the run either way
+// (dlFinished). Lives on the GUI thread.
+class dlManager : public RangedDownload
 {
     Q_OBJECT
 
 public:
     explicit dlManager(QObject *parent = nullptr);
-    ~dlManager() override;
 
     void StartFiledownload(const QUrl &url, int parts);
 
@@ -25,20 +25,10 @@ public:
     qint64 m_nTotalSize = 0; // announced size; 64-bit so the part arithmetic cannot overflow
     QString m_sInstallDir;   // the folder of the installation's "config.ini"
 
-signals:
-    void FiledownloadFinished(bool ok);
-
 public slots:
-    void SubPartFinished(bool ok);
     void dlFinished(bool ok);
 
-private:
-    void failSoon(const QString &why);
-
-    int m_nParts = 0;
-    int m_nFinished = 0;
-    QUrl m_url;
-    QFile *m_pFile = nullptr;
-    QString m_sFolder; // the private update folder
-    bool m_bFailed = false;
+protected:
+    void note(const QString &line) override;
+    PartDownload *newPart(int nPart) override;
 };

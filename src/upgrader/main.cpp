@@ -3,6 +3,7 @@
 
 #include "kvrutil/BuiltInKey.h"
 #include "kvrutil/SimpleCrypt.h"
+#include "platform/BoundedAnswer.h"
 #include "platform/UpdateShared.h"
 #include "upgrader/MainWindow.h"
 #include "upgrader/Upgrader.h"
@@ -120,11 +121,12 @@ int checkForUpdate(const QString &installDir)
     QNetworkRequest request(url);
     request.setTransferTimeout(kTransferTimeoutMs);
     std::unique_ptr<QNetworkReply> reply(nam.get(request));
+    kvrnet::boundAnswer(reply.get());
     QEventLoop loop;
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     loop.exec();
     if (reply->error() != QNetworkReply::NoError) {
-        upgraderlog::write(reply->errorString());
+        upgraderlog::write(kvrnet::answerError(reply.get()));
         return ExitFailed;
     }
 

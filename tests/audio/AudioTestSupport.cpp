@@ -144,10 +144,37 @@ double rms(const std::vector<float> &stereo, int channel)
     return n ? std::sqrt(sum / double(n)) : 0.0;
 }
 
+namespace {
+double g_speed = 1.0;
+}
+
+void setSpeed(double factor)
+{
+    g_speed = factor;
+    KVR_SetSilentSpeed(factor);
+}
+
+double speed()
+{
+    return g_speed;
+}
+
+void sleepAudio(int audioMs)
+{
+    QThread::msleep(ulong(qMax(1.0, wallMs(audioMs / 1000.0))));
+}
+
+double wallMs(double audioSeconds)
+{
+    return audioSeconds * 1000.0 / g_speed;
+}
+
 std::vector<float> captureFor(int ms)
 {
     kvraudio::testing::startCapture(size_t(44100) * size_t(ms) / 1000);
-    QThread::msleep(ulong(ms));
+    // The recording stops by itself at its size; a little longer makes sure it is full.
+    sleepAudio(ms);
+    QThread::msleep(30);
     return kvraudio::testing::stopCapture();
 }
 

@@ -33,7 +33,17 @@ bool waitUntil(const std::function<bool()> &condition, int timeoutMs);
 // Root mean square of one channel of interleaved stereo samples.
 double rms(const std::vector<float> &stereo, int channel = 0);
 
-// Captures `ms` of what the silent device consumes right now (the layer initialised at 44100 Hz).
+// Runs the silent device `factor` times faster than real time (KVR_SetSilentSpeed), and remembers
+// it for the waits below.
+void setSpeed(double factor);
+double speed();
+// Waits as long as the silent device takes to play `audioMs` of sound (at least a millisecond).
+void sleepAudio(int audioMs);
+// Wall-clock milliseconds the silent device takes for `audioSeconds` of sound.
+double wallMs(double audioSeconds);
+
+// Captures `ms` of sound as the silent device consumes it from now on (the layer initialised at
+// 44100 Hz).
 std::vector<float> captureFor(int ms);
 
 } // namespace AudioTestSupport

@@ -1,5 +1,5 @@
-// The mixed output, measured on what the silent device consumed: global and channel volume, the
-// parametric equalizer, several streams at once.
+// The mixed output, measured on what the silent device consumed (run faster than real time): global
+// and channel volume, the parametric equalizer, several streams at once.
 
 #include "AudioTestSupport.h"
 #include "audio/kvraudio.h"
@@ -25,6 +25,9 @@ double amplitudeAt(const std::vector<float> &stereo, double hz)
         sum += double(stereo[2 * i]) * std::polar(1.0, -2.0 * M_PI * hz * double(i) / 44100.0);
     return frames ? 2.0 * std::abs(sum) / double(frames) : 0.0;
 }
+
+// The device runs this many times faster than real time; waits and captures count in sound.
+constexpr double kSpeed = 5;
 
 // The equalizer's band table: centre in Hz, width in semitones.
 const float kBands[8][2] = {{125, 30},  {250, 18},  {500, 18},  {1000, 18},
@@ -63,6 +66,7 @@ void TestAudioMix::initTestCase()
                         {QStringLiteral("-c:a"), QStringLiteral("pcm_f32le")}));
     }
     QVERIFY(BASS_Init(0, 44100, 0, nullptr, nullptr));
+    setSpeed(kSpeed);
 }
 
 void TestAudioMix::cleanupTestCase()
@@ -92,25 +96,25 @@ HSTREAM TestAudioMix::playTone(const QString &name, float volume)
 void TestAudioMix::globalVolumeIsLinearAndLive()
 {
     QVERIFY(playTone(QStringLiteral("tone1000.wav")));
-    QThread::msleep(200);
+    sleepAudio(200);
     const double full = rms(captureFor(400));
     QVERIFY2(qAbs(full - 0.5 / std::sqrt(2.0)) < 0.005, qPrintable(QString::number(full)));
 
     // Changed while the stream plays, as the volume slider and the fades do.
     QVERIFY(BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, 5000));
-    QThread::msleep(100);
+    sleepAudio(100);
     const double half = rms(captureFor(400));
     QVERIFY2(qAbs(half / full - 0.5) < 0.01, qPrintable(QString::number(half / full)));
 
     QVERIFY(BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, 0));
-    QThread::msleep(100);
+    sleepAudio(100);
     QVERIFY(rms(captureFor(200)) < 1e-6);
 }
 
 void TestAudioMix::channelVolume()
 {
     QVERIFY(playTone(QStringLiteral("tone1000.wav"), 0.25f));
-    QThread::msleep(200);
+    sleepAudio(200);
     const double quarter = rms(captureFor(300));
     QVERIFY2(qAbs(quarter / (0.5 / std::sqrt(2.0)) - 0.25) < 0.005, qPrintable(QString::number(quarter)));
     QVERIFY(!BASS_ChannelSetAttribute(m_streams.first(), BASS_ATTRIB_VOL, 1.5f));
@@ -131,7 +135,7 @@ void TestAudioMix::equalizerBandAtItsCentre()
         BASS_DX8_PARAMEQ p{kBands[i][0], kBands[i][1], 0.0f};
         QVERIFY(BASS_FXSetParameters(bands[i], &p));
     }
-    QThread::msleep(200);
+    sleepAudio(200);
     const double flat = rms(captureFor(300));
 
     BASS_DX8_PARAMEQ p;
@@ -140,20 +144,20 @@ void TestAudioMix::equalizerBandAtItsCentre()
     QCOMPARE(p.fBandwidth, 18.0f);
     p.fGain = 12.0f;
     QVERIFY(BASS_FXSetParameters(bands[3], &p));
-    QThread::msleep(150);
+    sleepAudio(150);
     const double boosted = rms(captureFor(300));
     QVERIFY2(qAbs(boosted / flat - std::pow(10.0, 12.0 / 20.0)) < 0.15,
              qPrintable(QString::number(boosted / flat)));
 
     p.fGain = -12.0f;
     QVERIFY(BASS_FXSetParameters(bands[3], &p));
-    QThread::msleep(150);
+    sleepAudio(150);
     const double cut = rms(captureFor(300));
     QVERIFY2(qAbs(cut / flat - std::pow(10.0, -12.0 / 20.0)) < 0.02, qPrintable(QString::number(cut / flat)));
 
     p.fGain = 0.0f;
     QVERIFY(BASS_FXSetParameters(bands[3], &p));
-    QThread::msleep(150);
+    sleepAudio(150);
     QVERIFY(qAbs(rms(captureFor(300)) / flat - 1.0) < 0.01);
 }
 
@@ -162,12 +166,12 @@ void TestAudioMix::equalizerLeavesOtherOctaves()
     // A one-octave band at 1 kHz, +12 dB: a tone two octaves up keeps its level within 10 %.
     const HSTREAM stream = playTone(QStringLiteral("tone4000.wav"));
     QVERIFY(stream);
-    QThread::msleep(200);
+    sleepAudio(200);
     const double flat = rms(captureFor(300));
     const HFX fx = BASS_ChannelSetFX(stream, BASS_FX_DX8_PARAMEQ, 0);
     BASS_DX8_PARAMEQ p{1000.0f, 12.0f, 12.0f};
     QVERIFY(BASS_FXSetParameters(fx, &p));
-    QThread::msleep(150);
+    sleepAudio(150);
     const double withBand = rms(captureFor(300));
     QVERIFY2(qAbs(withBand / flat - 1.0) < 0.10, qPrintable(QString::number(withBand / flat)));
 }
@@ -176,7 +180,7 @@ void TestAudioMix::mixesStreams()
 {
     QVERIFY(playTone(QStringLiteral("tone440.wav"), 0.5f));
     QVERIFY(playTone(QStringLiteral("tone1000.wav"), 0.5f));
-    QThread::msleep(200);
+    sleepAudio(200);
     const std::vector<float> mixed = captureFor(500);
     QVERIFY2(qAbs(amplitudeAt(mixed, 440) - 0.25) < 0.01,
              qPrintable(QString::number(amplitudeAt(mixed, 440))));

@@ -1,12 +1,18 @@
 #include "FakeHttpConnection.h"
 
+#include "FakeHttpServer.h"
+
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <limits>
+
 namespace {
 
 constexpr int kMaxHeaderBytes = 64 * 1024;
+// An endless body is written as the client takes it, with about this much queued.
+constexpr qint64 kEndlessQueue = 256 * 1024;
 
 QByteArray reason(int status)
 {
@@ -78,9 +84,10 @@ QByteArray fakeHttpResponse(int status, const QByteArray &contentType, const QBy
 }
 
 FakeHttpConnection::FakeHttpConnection(QTcpSocket *socket, FakeHost host, FakeServiceState *state,
-                                       QObject *parent)
+                                       QObject *parent, const FakeHttpServer *server)
     : QObject(parent)
     , m_socket(socket)
+    , m_server(server)
     , m_host(host)
     , m_state(state)
 {
@@ -137,6 +144,11 @@ void FakeHttpConnection::handle()
     m_state->record(m_request);
     const FakeServiceState::Plan plan = m_state->plan(m_request);
     const bool head = m_request.method == "HEAD";
+    RawBehaviour raw;
+    if (m_server && m_server->rawBehaviour(m_host, m_request.path(), &raw)) {
+        answerRaw(normalResponse(plan, head), raw);
+        return;
+    }
     if (!plan.hasFault) {
         sendAndClose(normalResponse(plan, head));
         return;
@@ -174,6 +186,30 @@ void FakeHttpConnection::handle()
             const QByteArray rest = response.mid(fault.bytes);
             QTimer::singleShot(fault.ms, this, [this, rest]() { sendAndClose(rest); });
         }
+        break;
+    }
+    case FakeFault::Endless: {
+        QByteArray unit = fault.body.isEmpty() ? QByteArray("x") : fault.body;
+        while (unit.size() < 64 * 1024)
+            unit += unit;
+        // Without a length the body ends only when the connection does; the next piece goes
+        // out once the last one has left, so the server never queues more than it sends.
+        m_socket->write("HTTP/1.1 " + QByteArray::number(fault.status) + ' ' + reason(fault.status) +
+                        "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n");
+        m_socket->write(unit);
+        connect(m_socket, &QTcpSocket::bytesWritten, this, [this, unit]() {
+            if (m_socket->state() == QAbstractSocket::ConnectedState &&
+                m_socket->bytesToWrite() < unit.size())
+                m_socket->write(unit);
+        });
+        break;
+    }
+    case FakeFault::NoLength: {
+        QByteArray response = normalResponse(plan, head);
+        const int length = response.indexOf("\r\nContent-Length: ");
+        if (length >= 0)
+            response.remove(length, response.indexOf("\r\n", length + 2) - length);
+        sendAndClose(response);
         break;
     }
     case FakeFault::Garbage: {
@@ -225,4 +261,78 @@ void FakeHttpConnection::sendAndClose(const QByteArray &bytes)
 {
     m_socket->write(bytes);
     m_socket->disconnectFromHost();
+}
+
+void FakeHttpConnection::answerRaw(const QByteArray &response, const RawBehaviour &raw)
+{
+    if (raw.silent)
+        return;
+    m_raw = raw;
+    const qsizetype split = response.indexOf("\r\n\r\n");
+    QByteArray head = response.left(split);
+    m_rawBody = response.mid(split + 4);
+    if (raw.endless) {
+        // Without a length the body runs until the connection closes, which this one never does.
+        static const QRegularExpression length(QStringLiteral("\r\nContent-Length:[^\r]*"),
+                                               QRegularExpression::CaseInsensitiveOption);
+        head = QString::fromLatin1(head).remove(length).toLatin1();
+        if (m_rawBody.isEmpty())
+            m_rawBody = QByteArray(4096, '\0');
+    } else if (raw.bodyBytes >= 0) {
+        m_rawBody.truncate(raw.bodyBytes);
+    }
+    if (raw.headerLineBytes > 0)
+        head += "\r\nX-Padding: " + QByteArray(raw.headerLineBytes, 'a');
+    m_rawHead = head + "\r\n\r\n";
+    const auto finish = [this]() {
+        if (m_raw.holdOpen)
+            m_socket->flush();
+        else
+            m_socket->disconnectFromHost();
+    };
+    if (raw.dripBytes > 0 && raw.dripMs > 0) {
+        auto *timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this, timer, finish]() {
+            if (!writeRaw(m_raw.dripBytes)) {
+                timer->stop();
+                finish();
+            }
+        });
+        timer->start(raw.dripMs);
+        return;
+    }
+    if (raw.endless) {
+        connect(m_socket, &QTcpSocket::bytesWritten, this, [this]() {
+            if (m_socket->bytesToWrite() < kEndlessQueue)
+                writeRaw(kEndlessQueue);
+        });
+        writeRaw(kEndlessQueue);
+        return;
+    }
+    writeRaw();
+    finish();
+}
+
+bool FakeHttpConnection::writeRaw(qint64 limit)
+{
+    const qint64 headSize = m_rawHead.size();
+    const qint64 total = m_raw.endless ? std::numeric_limits<qint64>::max() : headSize + m_rawBody.size();
+    qint64 want = limit < 0 ? total - m_rawSent : qMin(limit, total - m_rawSent);
+    QByteArray out;
+    while (want > 0) {
+        qint64 n;
+        if (m_rawSent < headSize) {
+            n = qMin(want, headSize - m_rawSent);
+            out += m_rawHead.mid(m_rawSent, n);
+        } else {
+            const qint64 at = (m_rawSent - headSize) % m_rawBody.size();
+            n = qMin(want, m_rawBody.size() - at);
+            out += m_rawBody.mid(at, n);
+        }
+        m_rawSent += n;
+        want -= n;
+    }
+    if (!out.isEmpty())
+        m_socket->write(out);
+    return m_rawSent < total;
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QObject>
 
+class FakeHttpServer;
 class QTcpSocket;
 
 // One client connection of the fake service: reads one HTTP/1.1 request, records it, answers it
@@ -14,7 +15,23 @@ class FakeHttpConnection : public QObject
 {
     Q_OBJECT
 public:
-    FakeHttpConnection(QTcpSocket *socket, FakeHost host, FakeServiceState *state, QObject *parent);
+    // How to misbehave below HTTP. It shapes the answer the state plans for the request (status,
+    // header and body of its route) and replaces any fault. Combine freely: a short body that is
+    // then held open, an endless body sent as a drip.
+    struct RawBehaviour
+    {
+        bool silent = false;     // read the request and never answer; the connection stays open
+        qint64 bodyBytes = -1;   // send only this many body bytes (the header still announces them all)
+        bool holdOpen = false;   // after the last byte, keep the connection open and silent
+        int dripBytes = 0;       // send the answer, header included, this many bytes ...
+        int dripMs = 0;          // ... every this many milliseconds
+        bool endless = false;    // announce no length and repeat the body until the client leaves
+        int headerLineBytes = 0; // add a header line ("X-Padding: aaa...") of this many bytes
+    };
+
+    // `server`: where the raw behaviours are looked up; none, only the state answers.
+    FakeHttpConnection(QTcpSocket *socket, FakeHost host, FakeServiceState *state, QObject *parent,
+                       const FakeHttpServer *server = nullptr);
 
 private slots:
     void onReadyRead();
@@ -23,14 +40,24 @@ private:
     void handle();
     QByteArray normalResponse(const FakeServiceState::Plan &plan, bool head) const;
     void sendAndClose(const QByteArray &bytes);
+    void answerRaw(const QByteArray &response, const RawBehaviour &raw);
+    // Writes the next bytes of the raw answer (all of it unless `limit` is given); false once it
+    // has all been written.
+    bool writeRaw(qint64 limit = -1);
 
     QTcpSocket *m_socket;
+    const FakeHttpServer *m_server;
     const FakeHost m_host;
     FakeServiceState *m_state;
     QByteArray m_buffer;
     FakeRequest m_request;
     qint64 m_contentLength = -1; // -1 until the headers are complete
     bool m_handled = false;
+    // The raw answer being sent: m_rawHead once, then m_rawBody (over and over when endless).
+    RawBehaviour m_raw;
+    QByteArray m_rawHead;
+    QByteArray m_rawBody;
+    qint64 m_rawSent = 0;
 };
 
 // Builds one HTTP/1.1 response with "Connection: close".

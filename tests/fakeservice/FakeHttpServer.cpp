@@ -21,7 +21,7 @@ bool FakeHttpServer::listenAll()
         }
         connect(server, &QTcpServer::newConnection, this, [this, server, host]() {
             while (QTcpSocket *socket = server->nextPendingConnection())
-                new FakeHttpConnection(socket, host, m_state, this);
+                new FakeHttpConnection(socket, host, m_state, this, this);
         });
         m_servers.insert(host, server);
         m_ports.insert(host, server->serverPort());
@@ -40,4 +40,31 @@ void FakeHttpServer::closeAll()
     const auto connections = findChildren<FakeHttpConnection *>(Qt::FindDirectChildrenOnly);
     for (FakeHttpConnection *connection : connections)
         delete connection;
+}
+
+void FakeHttpServer::setRawBehaviour(FakeHost host, const QString &path,
+                                     const FakeHttpConnection::RawBehaviour &raw)
+{
+    std::lock_guard lock(m_rawLock);
+    m_raw[host].insert(path, raw);
+}
+
+void FakeHttpServer::clearRawBehaviours()
+{
+    std::lock_guard lock(m_rawLock);
+    m_raw.clear();
+}
+
+bool FakeHttpServer::rawBehaviour(FakeHost host, const QString &path,
+                                  FakeHttpConnection::RawBehaviour *raw) const
+{
+    std::lock_guard lock(m_rawLock);
+    const auto byPath = m_raw.constFind(host);
+    if (byPath == m_raw.constEnd())
+        return false;
+    const auto it = byPath->constFind(path);
+    if (it == byPath->constEnd())
+        return false;
+    *raw = it.value();
+    return true;
 }

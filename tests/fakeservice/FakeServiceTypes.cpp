@@ -101,6 +101,22 @@ FakeFault FakeFault::stallAfter(qint64 bytes, int ms)
     return fault;
 }
 
+FakeFault FakeFault::endless(const QByteArray &body, int status)
+{
+    FakeFault fault;
+    fault.kind = Endless;
+    fault.body = body;
+    fault.status = status;
+    return fault;
+}
+
+FakeFault FakeFault::noLength()
+{
+    FakeFault fault;
+    fault.kind = NoLength;
+    return fault;
+}
+
 QString FakeRequest::path() const
 {
     const int question = target.indexOf('?');

@@ -54,6 +54,10 @@ struct FakeFault
         Garbage,     // send bytes that are no HTTP at all, then close
         StallAfter,  // send the first n bytes of the normal answer, then hold the rest for ms
                      // (ms < 0: never, the connection stays open and silent)
+        Endless,     // status and headers without a length, then body (or "x") over and over as
+                     // fast as the client reads, until the client closes
+        NoLength,    // the normal answer without its own Content-Length (one among the answer's
+                     // headers still goes out), the body ending with the connection
     };
     Kind kind = ErrorStatus;
     int status = 500;
@@ -69,6 +73,8 @@ struct FakeFault
     static FakeFault cutAfter(qint64 bytes);
     static FakeFault garbage();
     static FakeFault stallAfter(qint64 bytes, int ms = -1);
+    static FakeFault endless(const QByteArray &body = QByteArray(), int status = 200);
+    static FakeFault noLength();
     FakeFault &only(int count)
     {
         times = count;

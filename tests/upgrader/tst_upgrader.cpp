@@ -260,7 +260,7 @@ void TestUpgrader::answerFaults_data()
     const QString size = QStringLiteral("1000");
     const QString ver = QStringLiteral("9.0");
     QTest::addColumn<QByteArray>("answer"); // empty: the fault below
-    QTest::addColumn<int>("fault");         // 0 none, 1 status 500, 2 garbage
+    QTest::addColumn<int>("fault");         // 0 none, 1 status 500, 2 garbage, 3 endless
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("selfupdate");
     QTest::addColumn<QString>("size");
@@ -283,6 +283,12 @@ void TestUpgrader::answerFaults_data()
                                    << QStringLiteral("keep");
     QTest::newRow("no HTTP at all") << QByteArray() << 2 << 255 << QStringLiteral("keep")
                                     << QStringLiteral("keep");
+    // A valid offer past the bound on the answer's size is a failed request, not an offer.
+    QByteArray oversized = newerAnswer(ver);
+    oversized.insert(oversized.lastIndexOf("</update>"), "<!--" + QByteArray(1100 * 1024, 'x') + "-->");
+    QTest::newRow("over 1 MiB") << oversized << 0 << 255 << QStringLiteral("keep") << QStringLiteral("keep");
+    // Bytes keep flowing, so only the bound ends the run.
+    QTest::newRow("endless") << QByteArray() << 3 << 255 << QStringLiteral("keep") << QStringLiteral("keep");
 }
 
 void TestUpgrader::answerFaults()
@@ -299,6 +305,8 @@ void TestUpgrader::answerFaults()
         m_fake.setFault(FakeHost::Service, kCheckPath, FakeFault::errorStatus(500));
     else if (fault == 2)
         m_fake.setFault(FakeHost::Service, kCheckPath, FakeFault::garbage());
+    else if (fault == 3)
+        m_fake.setFault(FakeHost::Service, kCheckPath, FakeFault::endless("<update>"));
 
     QCOMPARE(runUpgrader(), status);
 

@@ -1,6 +1,7 @@
 #include "services/core/DailyLog.h"
 
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/MyIni.h"
 #include "services/core/SettingsKeys.h"
 
@@ -31,7 +32,7 @@ void SetTodayLog(const QString &key, const QString &value, bool withTime)
         if (folder.isEmpty()) {
             // Before the main window names the folder there is nowhere to write; a relative or
             // root path would put the log into whatever folder the process happens to be in.
-            qDebug().noquote() << Q_FUNC_INFO << "no log folder:" << key << value;
+            qCDebug(lcCore).noquote() << Q_FUNC_INFO << "no log folder:" << key << value;
             return;
         }
         // The date is taken at every write, so entries after midnight go to the next day's file.
@@ -44,13 +45,14 @@ void SetTodayLog(const QString &key, const QString &value, bool withTime)
         MyIni ini(nullptr, path);
         ini.setValue(key, text);
     } catch (...) {
-        qDebug().noquote() << "-----写日志异常--------" << Q_FUNC_INFO;
+        qCDebug(lcCore).noquote() << "-----写日志异常--------" << Q_FUNC_INFO;
     }
 }
 
 bool g_writelog(const QString &text)
 {
-    qDebug().noquote() << QStringLiteral("--------------写日志:") + text + QStringLiteral("----------------");
+    qCDebug(lcCore).noquote() << QStringLiteral("--------------写日志:") + text +
+                                     QStringLiteral("----------------");
     if (!g_hLogFile || !g_hLogFile->isOpen())
         return false;
     const QByteArray bytes = (text + QLatin1String("\r\n")).toLocal8Bit();

@@ -5,6 +5,7 @@
 
 #include "kvrutil/AtomicSave.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -84,7 +85,7 @@ bool g_saveEncipheredXml(const QString &path, const QDomDocument &doc)
     QString error;
     if (g_saveEncipheredFile(path, doc.toString(4), &error))
         return true;
-    qDebug().noquote() << g_writeErrorText(path, error);
+    qCDebug(lcCore).noquote() << g_writeErrorText(path, error);
     return false;
 }
 
@@ -100,7 +101,7 @@ bool g_openEncipheredXml(const QString &path, const QString &rootName, const QSt
         (void)g_saveEncipheredXml(path, *doc);
         return true;
     case EncipheredFileState::Unreadable:
-        qDebug().noquote() << "cannot read" << path << error;
+        qCDebug(lcCore).noquote() << "cannot read" << path << error;
         *doc = newXmlDocument(rootName, childName);
         return false;
     case EncipheredFileState::Ok: {
@@ -109,7 +110,7 @@ bool g_openEncipheredXml(const QString &path, const QString &rootName, const QSt
             *doc = parsed;
             return true;
         }
-        qDebug().noquote() << "Xml format not valid:" << path;
+        qCDebug(lcCore).noquote() << "Xml format not valid:" << path;
         break;
     }
     case EncipheredFileState::Undecipherable:
@@ -117,8 +118,8 @@ bool g_openEncipheredXml(const QString &path, const QString &rootName, const QSt
     }
     const QString aside = g_moveFileAside(path);
     *doc = newXmlDocument(rootName, childName);
-    qDebug().noquote() << "undecipherable file" << path
-                       << (aside.isEmpty() ? QStringLiteral("cannot be moved aside") : aside);
+    qCDebug(lcCore).noquote() << "undecipherable file" << path
+                              << (aside.isEmpty() ? QStringLiteral("cannot be moved aside") : aside);
     if (aside.isEmpty())
         return false;
     (void)g_saveEncipheredXml(path, *doc); // as for a missing file

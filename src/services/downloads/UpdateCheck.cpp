@@ -1,8 +1,10 @@
 #include "services/downloads/UpdateCheck.h"
 
+#include "platform/BoundedAnswer.h"
 #include "platform/UpdateShared.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/seams/MainWindowSeam.h"
@@ -30,12 +32,12 @@ public:
     void execUpdateOffer(const QString &version, const QStringList &log, const QString &fileUrl,
                          const QString &selfUpdate, int size) override
     {
-        qDebug().noquote() << Q_FUNC_INFO << version << log << fileUrl << selfUpdate << size;
+        qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << version << log << fileUrl << selfUpdate << size;
     }
-    void execNoUpdate() override { qDebug().noquote() << Q_FUNC_INFO; }
+    void execNoUpdate() override { qCDebug(lcDownloads).noquote() << Q_FUNC_INFO; }
     void execCheckFailed(const QString &downloadPageUrl) override
     {
-        qDebug().noquote() << Q_FUNC_INFO << downloadPageUrl;
+        qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << downloadPageUrl;
     }
 };
 
@@ -84,7 +86,7 @@ void g_checkUpdateManually(bool bAuto)
             serverUrl = g_decryptString(config.value(key, QStringLiteral("none")).toString(), 2000000);
         }
         if (serverUrl.isEmpty() || serverUrl == QLatin1String("none")) {
-            qDebug().noquote() << "server url not exist";
+            qCDebug(lcDownloads).noquote() << "server url not exist";
             g_mainWindowSeam()->execMessageBox(QString(), QStringLiteral("检测出现问题1"), 2);
             return;
         }
@@ -97,7 +99,7 @@ void g_checkUpdateManually(bool bAuto)
         // Every way the check can fail ends here: silent when automatic, the failure form when
         // the user asked.
         const auto fail = [bAuto](const QString &why) {
-            qDebug().noquote() << why;
+            qCDebug(lcDownloads).noquote() << why;
             if (!bAuto)
                 g_updateDialogSeam()->execCheckFailed(g_endpoints().hosts.site + QStringLiteral("/down/pc/"));
         };
@@ -113,13 +115,14 @@ void g_checkUpdateManually(bool bAuto)
         if (checkTimeoutMs() > 0)
             request.setTransferTimeout(checkTimeoutMs());
         std::unique_ptr<QNetworkReply> reply(manager.get(request));
+        kvrnet::boundAnswer(reply.get());
         if (!reply->isFinished()) {
             QEventLoop loop;
             QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
             loop.exec();
         }
         if (reply->error() != QNetworkReply::NoError) {
-            fail(QStringLiteral("req err: ") + reply->errorString());
+            fail(QStringLiteral("req err: ") + kvrnet::answerError(reply.get()));
             return;
         }
         const QByteArray body = reply->readAll();
@@ -180,7 +183,7 @@ void g_checkUpdateManually(bool bAuto)
             return;
         const QString folder = privateFolder();
         if (folder.isEmpty()) {
-            qDebug().noquote() << "no private folder for the update date";
+            qCDebug(lcDownloads).noquote() << "no private folder for the update date";
         } else {
             QSettings temp(folder + QLatin1Char('/') + QString::fromUtf16(kConfigFileName),
                            QSettings::IniFormat);
@@ -188,7 +191,7 @@ void g_checkUpdateManually(bool bAuto)
                           QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
         }
         g_updateDialogSeam()->execNoUpdate();
-        qDebug().noquote() << "client version is newest version" + installed;
+        qCDebug(lcDownloads).noquote() << "client version is newest version" + installed;
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }

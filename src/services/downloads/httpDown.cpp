@@ -1,7 +1,9 @@
 #include "services/downloads/httpDown.h"
 
+#include "platform/ContentRange.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/core/SafeFileName.h"
 #include "services/core/SettingsKeys.h"
@@ -18,7 +20,6 @@
 #include <QFileInfo>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardItem>
 
@@ -130,8 +131,7 @@ void httpDown::closeFile()
         m_pFile->flush();
         m_pFile->close();
     }
-    delete m_pFile;
-    m_pFile = nullptr;
+    m_pFile.reset();
 }
 
 void httpDown::requestSongInfo(const QString &songId)
@@ -154,7 +154,7 @@ void httpDown::downloadFile(const QString &sUrl, const QString &sLocalDir, const
 {
     try {
         if (m_pReply || m_pPreReply) {
-            qDebug().noquote() << Q_FUNC_INFO << "already transferring:" << m_sFinalPath;
+            qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << "already transferring:" << m_sFinalPath;
             return;
         }
         m_bBusy = true;
@@ -196,7 +196,7 @@ void httpDown::downloadFile(const QString &sUrl, const QString &sLocalDir, const
 
         m_url = QUrl(sUrl);
         closeFile();
-        m_pFile = new QFile(m_sTempPath);
+        m_pFile = std::make_unique<QFile>(m_sTempPath);
         // Without a folder the file would land wherever the program happens to run.
         if (folder.isEmpty() || !m_pFile->open(QIODevice::WriteOnly | QIODevice::Append)) {
             const QString error =
@@ -247,7 +247,7 @@ void httpDown::realDownStart()
         const QString scheme = address.scheme().toLower();
         if (!address.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
             // A "file:" or other address from the service must not copy local files.
-            qDebug().noquote() << Q_FUNC_INFO << "not a web address:" << address.toString();
+            qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << "not a web address:" << address.toString();
             failTransfer(0, false);
             return;
         }
@@ -331,6 +331,7 @@ void httpDown::startRequest(const QUrl &url)
         if (m_nBase != 0)
             request.setRawHeader("Range", "bytes=" + QByteArray::number(m_nBase) + '-');
         m_bAnswerChecked = false;
+        m_bEndIsTotal = false;
         m_bRefused = false;
         m_nTotal = 0;
         m_pReply = m_nam.get(request);
@@ -357,27 +358,23 @@ bool httpDown::checkAnswer()
     const QVariant lengthValue = m_pReply->header(QNetworkRequest::ContentLengthHeader);
     const qint64 length = lengthValue.isValid() ? lengthValue.toLongLong() : -1;
     if (status == 206) {
-        static const QRegularExpression contentRange(QStringLiteral("^\\s*bytes\\s+(\\d+)-(\\d+)/(\\d+|\\*)"),
-                                                     QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpressionMatch match =
-            contentRange.match(QString::fromLatin1(m_pReply->rawHeader("Content-Range")));
-        if (!match.hasMatch() || match.captured(1).toLongLong() != m_nBase) {
+        const ContentRange range = ContentRange::parse(m_pReply->rawHeader("Content-Range"));
+        if (!range.valid || range.first != m_nBase) {
             refuse(QStringLiteral("the range does not start at the end of the partial file"));
             return false;
         }
         // The song's size from the range itself: a range that stops short of it must not make
-        // the partial file look complete.
-        const qint64 whole = match.captured(3) == QLatin1String("*") ? -1 : match.captured(3).toLongLong();
-        if (whole > 0)
-            setTotal(whole);
-        else if (length > 0)
-            setTotal(m_nBase + length);
+        // the partial file look complete. Without it, the length after the partial file.
+        if (range.total >= 0)
+            return setTotal(range.total);
+        if (length > 0)
+            return setTotalAfterBase(length);
         return true;
     }
     if (status == 200) {
         if (m_nBase != 0) {
             // The server sent the whole song: appended, it would follow the bytes already there.
-            qDebug().noquote() << Q_FUNC_INFO << "whole file instead of the range; starting over";
+            qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << "whole file instead of the range; starting over";
             if (!m_pFile->resize(0)) {
                 refuse(QStringLiteral("cannot empty the partial file: ") + m_pFile->errorString());
                 return false;
@@ -387,7 +384,11 @@ bool httpDown::checkAnswer()
                 m_pRecord->downloaded = 0;
         }
         if (length > 0)
-            setTotal(length);
+            return setTotal(length);
+        // Chunked or closed by the server: HTTP marks the end itself, and a transfer cut short
+        // ends with an error, so a clean end means the whole song arrived. (A resumed part of
+        // unknown size cannot say the same: nothing tells where the song ends.)
+        m_bEndIsTotal = true;
         return true;
     }
     // An error page, a redirect or anything else: none of it belongs in the song.
@@ -397,7 +398,7 @@ bool httpDown::checkAnswer()
 
 void httpDown::refuse(const QString &why)
 {
-    qDebug().noquote() << Q_FUNC_INFO << why;
+    qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << why;
     m_bRefused = true;
     // Ended from the event loop, not inside the reply's own signal; nothing more is written.
     if (m_pReply)
@@ -418,6 +419,10 @@ void httpDown::httpReadyRead()
         if (!m_pReply || !m_pFile)
             return;
         const QByteArray data = m_pReply->readAll();
+        if (m_nTotal > 0 && data.size() > m_nTotal - m_nBase - m_nRead) {
+            refuse(QStringLiteral("more data than the song's size"));
+            return;
+        }
         if (m_pFile->write(data) != data.size()) {
             m_bSaveFailed = true;
             refuse(QStringLiteral("cannot write the partial file: ") + m_pFile->errorString());
@@ -429,22 +434,38 @@ void httpDown::httpReadyRead()
     }
 }
 
-void httpDown::setTotal(qint64 total)
+bool httpDown::setTotal(qint64 total)
 {
+    if (total < m_nBase) {
+        refuse(QStringLiteral("a song smaller than its partial file"));
+        return false;
+    }
     m_nTotal = total;
     if (m_pRecord)
         m_pRecord->size = QString::number(double(m_nTotal) / 1048576.0, 'f', 2) + QStringLiteral(" M");
+    return true;
+}
+
+bool httpDown::setTotalAfterBase(qint64 length)
+{
+    qint64 total = 0;
+    if (qAddOverflow(m_nBase, length, &total)) {
+        refuse(QStringLiteral("a length past any file size"));
+        return false;
+    }
+    return setTotal(total);
 }
 
 void httpDown::updateDataReadProgress(qint64 bytesRead, qint64 totalBytes)
 {
-    // The network layer reports progress only now and then; the total is taken from the answer's
-    // headers and the count of bytes from what reached the file (httpReadyRead).
+    // The network layer reports progress only now and then, and at the end of an answer of
+    // unknown length it gives what arrived as the total, which would make any fragment look
+    // whole. So the total comes from the answer's headers only, and the count of bytes from what
+    // reached the file (httpReadyRead); the progress merely has the answer judged early.
     Q_UNUSED(bytesRead);
-    if (!m_bBusy || !m_pReply || totalBytes <= 0 || !checkAnswer())
-        return;
-    if (m_nTotal == 0)
-        setTotal(m_nBase + totalBytes);
+    Q_UNUSED(totalBytes);
+    if (m_bBusy && m_pReply)
+        checkAnswer();
 }
 
 void httpDown::updateProgress()
@@ -515,7 +536,7 @@ void httpDown::httpFinished()
     try {
         m_pReply = nullptr;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        qDebug().noquote() << Q_FUNC_INFO << status << reply->rawHeader("Location");
+        qCDebug(lcDownloads).noquote() << Q_FUNC_INFO << status << reply->rawHeader("Location");
         if (m_bAborted) {
             finishStopped(reply);
             return;
@@ -528,14 +549,18 @@ void httpDown::httpFinished()
         }
         if (m_pFile)
             m_pFile->flush();
-        qDebug().noquote() << "输出header信息:";
+        qCDebug(lcDownloads).noquote() << "输出header信息:";
         for (const auto &header : reply->rawHeaderPairs())
-            qDebug().noquote() << header.first << ":" << header.second;
+            qCDebug(lcDownloads).noquote() << header.first << ":" << header.second;
 
         const qint64 onDisk = m_pFile ? m_pFile->size() : 0;
         closeFile();
         const QUrl redirect = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
-        const bool complete = m_nTotal <= 0 || onDisk == m_nTotal;
+        // Only a known total makes a song: an answer that ends early and never told how long the
+        // song is would otherwise pass a fragment for the whole file.
+        const bool complete = m_nTotal > 0 ? onDisk == m_nTotal : m_bEndIsTotal && onDisk > 0;
+        if (complete && m_nTotal == 0)
+            setTotal(onDisk); // the row shows the song's size as with a length
         const bool failed = reply->error() != QNetworkReply::NoError;
         reply->deleteLater();
         if (status == 416) {
@@ -551,7 +576,8 @@ void httpDown::httpFinished()
 
         // An existing file of that name is not ours to replace: the list removes its own first.
         if (!QFile::rename(m_sTempPath, m_sFinalPath)) {
-            qDebug().noquote() << Q_FUNC_INFO << "cannot rename" << m_sTempPath << "to" << m_sFinalPath;
+            qCDebug(lcDownloads).noquote()
+                << Q_FUNC_INFO << "cannot rename" << m_sTempPath << "to" << m_sFinalPath;
             failTransfer(status, true);
             return;
         }
@@ -589,15 +615,22 @@ void httpDown::stopDownload(bool bForGood)
     }
 }
 
+bool httpDown::retireIfStopped()
+{
+    if (m_bBusy)
+        return false;
+    // Stopped while its request was out: the answer has nobody left to serve.
+    if (m_pRecord)
+        m_pRecord->downloading = false;
+    deleteLater();
+    return true;
+}
+
 void httpDown::dealwithMainResponse()
 {
     try {
-        if (!m_bBusy) {
-            if (m_pRecord)
-                m_pRecord->downloading = false;
-            deleteLater();
+        if (retireIfStopped())
             return;
-        }
         m_bWaiting = false;
         realDownStart();
     } catch (...) {
@@ -611,12 +644,8 @@ void httpDown::dealwithNetReponseErr()
         closeFile();
         if (!m_bForGood)
             emit downFinished(m_pItem);
-        if (!m_bBusy) {
-            if (m_pRecord)
-                m_pRecord->downloading = false;
-            deleteLater();
+        if (retireIfStopped())
             return;
-        }
         m_bBusy = false;
         m_bWaiting = false;
         setStatus(kStatusNetworkError);
@@ -628,12 +657,8 @@ void httpDown::dealwithNetReponseErr()
 void httpDown::dealwithIDResponse(const QString &sUrl)
 {
     try {
-        if (!m_bBusy) {
-            if (m_pRecord)
-                m_pRecord->downloading = false;
-            deleteLater();
+        if (retireIfStopped())
             return;
-        }
         m_bWaiting = false;
         QString folder;
         QString name;
@@ -658,8 +683,8 @@ void httpDown::dealwithIDResponse(const QString &sUrl)
 void httpDown::slotAuthenticationRequired(QNetworkReply *reply, QAuthenticator *authenticator)
 {
     if (!reply || !isSongFileHost(reply->url())) {
-        qDebug().noquote() << Q_FUNC_INFO << "no credentials for"
-                           << (reply ? reply->url().host() : QString());
+        qCDebug(lcDownloads).noquote()
+            << Q_FUNC_INFO << "no credentials for" << (reply ? reply->url().host() : QString());
         return;
     }
     authenticator->setUser(kSongFileUser);

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <memory>
+
 class QAuthenticator;
 class QNetworkReply;
 class QStandardItem;
@@ -33,6 +35,11 @@ class QStandardItem;
 //    fails ("网络错误") and the partial file stays for a later resume (a 416 empties it, since the
 //    server does not know its end);
 //  - a body shorter than announced, a cut or a transfer that stalls past the time-out: failure;
+//  - the song is complete only when the file reaches a known total: the song's own size from the
+//    Content-Range, or the partial size plus the answer's length. An answer that tells neither
+//    ("bytes 1000-1009/*" without a length, or a 200 without one) leaves a partial file and the
+//    row fails; a total that does not fit 64 bits is refused, and nothing past a known total is
+//    written;
 //  - a failed rename, or a temporary file that cannot be opened, fails the row ("保存失败") and
 //    still ends it (downFinished), so the list goes on.
 // File names from the service pass through g_safeFileName, so they never leave the folder.
@@ -94,7 +101,10 @@ private slots:
 private:
     QUrl resolvedAddress() const;
     bool checkAnswer();
-    void setTotal(qint64 total);
+    // false (and the answer refused) for a total the partial file cannot grow into.
+    bool setTotal(qint64 total);
+    bool retireIfStopped();
+    bool setTotalAfterBase(qint64 length);
     void refuse(const QString &why);
     void finishStopped(QNetworkReply *reply);
     void failTransfer(int status, bool saveFailure);
@@ -108,16 +118,18 @@ private:
     QNetworkAccessManager m_namPre; // the pre-request to the song-file host
     QPointer<QNetworkReply> m_pReply;
     QPointer<QNetworkReply> m_pPreReply;
-    QFile *m_pFile = nullptr;
+    std::unique_ptr<QFile> m_pFile;
     QString m_sTempPath;
     QString m_sFinalPath;
     bool m_bAborted = false;
     bool m_bForGood = false;
     bool m_bAnswerChecked = false;
+    // A whole-song answer that gave no length: its clean end is the song's end.
+    bool m_bEndIsTotal = false;
     bool m_bRefused = false;
     bool m_bSaveFailed = false;
     qint64 m_nBase = 0;  // bytes on disk before this answer (where its body goes)
-    qint64 m_nTotal = 0; // the whole song: m_nBase + this answer's length; 0 while unknown
+    qint64 m_nTotal = 0; // the whole song (see above); 0 while unknown
     qint64 m_nRead = 0;  // bytes of this answer written to the file
     qint64 m_nLastRead = 0;
     QTimer m_timer;

@@ -1,7 +1,9 @@
 #include "services/net/HttpObject.h"
 
+#include "platform/BoundedAnswer.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/net/PostLogObject.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/net/ServiceUrl.h"
@@ -46,7 +48,7 @@ void postThroughLogPoster(const QByteArray &body)
 {
     PostLogObject *poster = g_presenceState().m_pPostLogObj;
     if (!poster) {
-        qDebug().noquote() << Q_FUNC_INFO << "no report poster; dropped:" << body;
+        qCDebug(lcNet).noquote() << Q_FUNC_INFO << "no report poster; dropped:" << body;
         return;
     }
     poster->setBody(body);
@@ -95,6 +97,7 @@ void HttpObject::get(const QString &url, int action, const QVariant &userValue, 
     if (m_nTransferTimeoutMs > 0)
         request.setTransferTimeout(m_nTransferTimeoutMs);
     QNetworkReply *reply = m_nam.get(request);
+    kvrnet::boundAnswer(reply);
     connect(reply, &QNetworkReply::finished, this, &HttpObject::onGetReplyFinished);
 }
 
@@ -109,6 +112,7 @@ void HttpObject::post(const QString &url, int action, const QVariant &userValue,
     if (m_nTransferTimeoutMs > 0)
         request.setTransferTimeout(m_nTransferTimeoutMs);
     QNetworkReply *reply = m_nam.post(request, body);
+    kvrnet::boundAnswer(reply);
     connect(reply, &QNetworkReply::finished, this, &HttpObject::onPostReplyFinished);
 }
 
@@ -129,12 +133,13 @@ void HttpObject::onGetReplyFinished()
     PresenceState &presence = g_presenceState();
     try {
         if (reply->error() != QNetworkReply::NoError) {
+            qCDebug(lcNet).noquote() << Q_FUNC_INFO << action << kvrnet::answerError(reply);
             switch (action) {
             case ACTION_NEXT_GET_LIVE_KEY:
-                qDebug().noquote() << "-------------ACTION_NEXT_GET_LIVE_KEY 启动时获取Live Key 0 失败";
+                qCDebug(lcNet).noquote() << "-------------ACTION_NEXT_GET_LIVE_KEY 启动时获取Live Key 0 失败";
                 break;
             case ACTION_NEXT_UPDATE_ERROR_INFO:
-                qDebug().noquote() << "------------ACTION_NEXT_UPDATE_ERROR_INFO 提交更新信息 失败";
+                qCDebug(lcNet).noquote() << "------------ACTION_NEXT_UPDATE_ERROR_INFO 提交更新信息 失败";
                 if (!g_sUpdateIni.isEmpty())
                     QFile::remove(g_sUpdateIni);
                 break;
@@ -156,7 +161,7 @@ void HttpObject::onGetReplyFinished()
         case ACTION_NEXT_LIVE: {
             const QByteArray body =
                 firstPartOf(userValue) + keyAndSerial(key) + "&id=" + encoded(presence.m_sLiveId);
-            qDebug().noquote() << "------------------心跳OR退出 bytesDataLive:" << body;
+            qCDebug(lcNet).noquote() << "------------------心跳OR退出 bytesDataLive:" << body;
             postThroughLogPoster(body);
             break;
         }
@@ -171,7 +176,7 @@ void HttpObject::onGetReplyFinished()
                     states << part.trimmed();
             }
             presence.m_slPlayableStates = states;
-            qDebug().noquote() << "--------获取到能播放的state:" << states;
+            qCDebug(lcNet).noquote() << "--------获取到能播放的state:" << states;
             break;
         }
         case ACTION_GET_FM_INFO_LIST:
@@ -179,7 +184,7 @@ void HttpObject::onGetReplyFinished()
             break;
         case ACTION_NEXT_GET_LIVE_KEY: {
             const QByteArray body = carried + keyAndSerial(key);
-            qDebug().noquote() << "-------------需要获取Live ID 的参数:" << body;
+            qCDebug(lcNet).noquote() << "-------------需要获取Live ID 的参数:" << body;
             post(g_endpoints().userClientHandle, ACTION_NEXT_GET_LIVE_KEY, QVariant(), body);
             break;
         }
@@ -210,10 +215,11 @@ void HttpObject::onPostReplyFinished()
     const int action = actionValue.toInt();
     try {
         if (reply->error() != QNetworkReply::NoError) {
+            qCDebug(lcNet).noquote() << Q_FUNC_INFO << action << kvrnet::answerError(reply);
             if (action == ACTION_NEXT_GET_LIVE_KEY) {
-                qDebug().noquote() << "------------获取Live Id失败 1";
+                qCDebug(lcNet).noquote() << "------------获取Live Id失败 1";
             } else if (action == ACTION_NEXT_UPDATE_ERROR_INFO) {
-                qDebug().noquote() << "------------ACTION_NEXT_UPDATE_ERROR_INFO 提交更新信息 失败";
+                qCDebug(lcNet).noquote() << "------------ACTION_NEXT_UPDATE_ERROR_INFO 提交更新信息 失败";
                 if (!g_sUpdateIni.isEmpty())
                     QFile::remove(g_sUpdateIni);
             }
@@ -222,9 +228,9 @@ void HttpObject::onPostReplyFinished()
         const QByteArray answer = reply->readAll();
         if (action == ACTION_NEXT_GET_LIVE_KEY) {
             g_presenceState().m_sLiveId = QString::fromUtf8(answer);
-            qDebug().noquote() << "---------获取到的LiveId:" << answer;
+            qCDebug(lcNet).noquote() << "---------获取到的LiveId:" << answer;
         } else if (action == ACTION_NEXT_UPDATE_ERROR_INFO) {
-            qDebug().noquote() << "-----提交更新日志成功 返回bytesData:" << answer;
+            qCDebug(lcNet).noquote() << "-----提交更新日志成功 返回bytesData:" << answer;
         }
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO,
@@ -237,7 +243,7 @@ void HttpObject::buildRadioChannels(const QByteArray &answer)
     QDomDocument doc;
     QString error;
     if (!doc.setContent(QString::fromUtf8(answer), &error)) {
-        qDebug().noquote() << "--ACTION_GET_FM_INFO_LIST 失败:" << error;
+        qCDebug(lcNet).noquote() << "--ACTION_GET_FM_INFO_LIST 失败:" << error;
         return;
     }
     QList<FmChannelInfo> channels;
@@ -247,7 +253,7 @@ void HttpObject::buildRadioChannels(const QByteArray &answer)
         FmChannelInfo channel;
         channel.name = node.firstChildElement(QStringLiteral("name")).text();
         channel.url = node.firstChildElement(QStringLiteral("url")).text();
-        qDebug().noquote() << "-----------sFmName:" << channel.name << "---sFmUrl:" << channel.url;
+        qCDebug(lcNet).noquote() << "-----------sFmName:" << channel.name << "---sFmUrl:" << channel.url;
         channels << channel;
     }
     g_mainWindowSeam()->setRadioChannels(channels);

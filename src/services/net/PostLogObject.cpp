@@ -1,6 +1,7 @@
 #include "services/net/PostLogObject.h"
 
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/MyIni.h"
 #include "services/core/SettingsKeys.h"
 
@@ -67,13 +68,13 @@ void PostLogObject::onReplyFinished()
     if (reply->error() == QNetworkReply::NoError) {
         const auto headers = reply->rawHeaderPairs();
         for (const auto &header : headers)
-            qDebug().noquote() << "返回Header:---------" << header.first << ":" << header.second;
+            qCDebug(lcNet).noquote() << "返回Header:---------" << header.first << ":" << header.second;
         if (quit)
             m_bQuitDone = true;
         const QString fileName = reply->property(kFileNameProperty).toString().trimmed();
         if (!fileName.isEmpty()) {
-            qDebug().noquote() << "POST提交返回信息:------------"
-                               << "fileName:" << fileName;
+            qCDebug(lcNet).noquote() << "POST提交返回信息:------------"
+                                     << "fileName:" << fileName;
             try {
                 // The name comes from the body we built ourselves; still, only a plain file name
                 // inside the log folder is ever marked.
@@ -83,13 +84,13 @@ void PostLogObject::onReplyFinished()
                     ini.setValue(LogKeys::kSubmitted, QStringLiteral("1"));
                 }
             } catch (...) {
-                qDebug().noquote() << Q_FUNC_INFO << "------异常 切换它的SubmitYN为1";
+                qCDebug(lcNet).noquote() << Q_FUNC_INFO << "------异常 切换它的SubmitYN为1";
             }
         }
     } else {
         if (quit)
             m_bQuitDone = true;
-        qDebug().noquote() << "postObj 请求错误:" << reply->error();
+        qCDebug(lcNet).noquote() << "postObj 请求错误:" << reply->error();
     }
     reply->deleteLater();
 }

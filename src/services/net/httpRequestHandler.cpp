@@ -2,6 +2,7 @@
 
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/SettingsKeys.h"
 #include "services/net/ClientRoutes.h"
 #include "services/net/ObjectTickets.h"
@@ -54,12 +55,14 @@ QString percentDecoded(const QUrl &url)
 // of their own.
 QDebug answerLog()
 {
-    return qDebug().noquote() << "httpRequestHandler answer:";
+    return QMessageLogger(QT_MESSAGELOG_FILE, QT_MESSAGELOG_LINE, QT_MESSAGELOG_FUNC).debug(lcNet()).noquote()
+           << "httpRequestHandler answer:";
 }
 
 QDebug failureLog()
 {
-    return qDebug().noquote() << "httpRequestHandler failure:";
+    return QMessageLogger(QT_MESSAGELOG_FILE, QT_MESSAGELOG_LINE, QT_MESSAGELOG_FUNC).debug(lcNet()).noquote()
+           << "httpRequestHandler failure:";
 }
 
 } // namespace
@@ -118,7 +121,7 @@ void httpRequestHandler::netReplyRead(QNetworkReply *reply)
         return;
     if (found.value().size() + reply->bytesAvailable() > m_nMaxAnswerBytes) {
         // Ends as a failure (the finished slot runs now and forgets the reply).
-        qDebug().noquote() << Q_FUNC_INFO << "answer too large, dropped:" << reply->url().toString();
+        qCDebug(lcNet).noquote() << Q_FUNC_INFO << "answer too large, dropped:" << reply->url().toString();
         reply->abort();
         return;
     }
@@ -147,11 +150,11 @@ void httpRequestHandler::netReplyFinished(QNetworkReply *reply)
         const QVariant userValue = request.attribute(kUserDataAttribute);
         forget(reply);
         if (!typeValue.isValid()) {
-            qDebug().noquote() << Q_FUNC_INFO << "type invalid";
+            qCDebug(lcNet).noquote() << Q_FUNC_INFO << "type invalid";
             return;
         }
         if (!userValue.isValid()) {
-            qDebug().noquote() << Q_FUNC_INFO << "nUserData invalid";
+            qCDebug(lcNet).noquote() << Q_FUNC_INFO << "nUserData invalid";
             return;
         }
 
@@ -161,16 +164,16 @@ void httpRequestHandler::netReplyFinished(QNetworkReply *reply)
         answer.url = reply->url();
         answer.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (answer.httpStatus == 302) {
-            qDebug().noquote() << Q_FUNC_INFO
-                               << QStringLiteral("-----------------重定向:") +
-                                      QString::fromUtf8(reply->rawHeader("Location")) +
-                                      QStringLiteral("------------------");
+            qCDebug(lcNet).noquote() << Q_FUNC_INFO
+                                     << QStringLiteral("-----------------重定向:") +
+                                            QString::fromUtf8(reply->rawHeader("Location")) +
+                                            QStringLiteral("------------------");
         }
         if (reply->error() != QNetworkReply::NoError) {
             answer.ok = false;
             answer.errorString = reply->errorString();
-            qDebug().noquote() << Q_FUNC_INFO
-                               << tr("请求失败: %1 %2.").arg(answer.nType).arg(answer.errorString);
+            qCDebug(lcNet).noquote() << Q_FUNC_INFO
+                                     << tr("请求失败: %1 %2.").arg(answer.nType).arg(answer.errorString);
             dispatch(answer, true);
         } else {
             answer.ok = true;
@@ -207,7 +210,7 @@ bool httpRequestHandler::deliver(int nType, const HttpAnswer &answer, bool failu
 {
     const Route *r = route(nType);
     if (!r) {
-        qDebug().noquote() << Q_FUNC_INFO << "no handler for request type" << nType;
+        qCDebug(lcNet).noquote() << Q_FUNC_INFO << "no handler for request type" << nType;
         return false;
     }
     // A copy: the handler may replace its own route while it runs.
@@ -222,8 +225,8 @@ bool httpRequestHandler::resolveWaiter(HttpAnswer &answer)
 {
     answer.waiter = ObjectTickets::resolve(answer.uUserData);
     if (!answer.waiter) {
-        qDebug().noquote() << Q_FUNC_INFO << "the object waiting for request type" << answer.nType
-                           << "is gone; answer dropped";
+        qCDebug(lcNet).noquote() << Q_FUNC_INFO << "the object waiting for request type" << answer.nType
+                                 << "is gone; answer dropped";
         return false;
     }
     return true;

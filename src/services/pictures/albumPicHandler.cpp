@@ -3,6 +3,7 @@
 #include "services/core/DailyLog.h"
 #include "services/core/EncipheredFile.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/httpRequestHandler.h"
 #include "services/pictures/PictureFiles.h"
@@ -28,7 +29,7 @@ albumPicHandler::albumPicHandler()
     try {
         const QImage picture(g_sAppDir + QStringLiteral("/images/DefaultArtistrImg.png"));
         if (picture.isNull()) {
-            qDebug().noquote() << Q_FUNC_INFO << "oo load failed";
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << "oo load failed";
         } else {
             m_pixDefault50 = picture.scaled(50, 50, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             m_pixDefault70 = picture.scaled(70, 70, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -133,12 +134,12 @@ void albumPicHandler::loadAlbumPic(int nType, const QString &sText, QByteArray *
                 picture = g_decodePicture(*pData);
             break;
         default:
-            qDebug().noquote() << Q_FUNC_INFO << "nType wrong";
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << "nType wrong";
             return;
         }
         if (picture.isNull()) {
             // The labels keep what they show; bytes that are no picture are not kept either.
-            qDebug().noquote() << Q_FUNC_INFO << "oo load failed";
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << "oo load failed";
             return;
         }
         showPictures(picture);
@@ -156,17 +157,18 @@ void albumPicHandler::saveAlbumPic(const QString &sUrl, QByteArray *pData)
         if (!pData || m_hashUrl2File.contains(sUrl))
             return;
         if (g_decodePicture(*pData).isNull()) {
-            qDebug().noquote() << Q_FUNC_INFO << "not a picture, not stored:" << sUrl;
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << "not a picture, not stored:" << sUrl;
             return;
         }
         if (!m_bStoring) {
-            qDebug().noquote() << Q_FUNC_INFO << "the association file cannot be kept; not stored:" << sUrl;
+            qCDebug(lcPictures).noquote()
+                << Q_FUNC_INFO << "the association file cannot be kept; not stored:" << sUrl;
             return;
         }
         QString name;
         QString error;
         if (!g_storePictureFile(g_sDataDir, *pData, &name, &error)) {
-            qDebug().noquote() << Q_FUNC_INFO << g_writeErrorText(g_sDataDir, error);
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << g_writeErrorText(g_sDataDir, error);
             return;
         }
 

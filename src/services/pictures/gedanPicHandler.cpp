@@ -1,6 +1,7 @@
 #include "services/pictures/gedanPicHandler.h"
 
 #include "services/core/DailyLog.h"
+#include "services/core/LogCategories.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/httpRequestHandler.h"
 #include "services/pictures/PictureFiles.h"
@@ -45,7 +46,7 @@ void gedanPicHandler::savePic(uint nListId, QByteArray *pData)
         if (!entry || !pData)
             return;
         if (g_decodePicture(*pData).isNull()) {
-            qDebug().noquote() << Q_FUNC_INFO << "song-list cover is not a picture:" << nListId;
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << "song-list cover is not a picture:" << nListId;
             dealRequestErrPrivate(nListId);
             return;
         }

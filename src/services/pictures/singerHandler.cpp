@@ -3,6 +3,7 @@
 #include "services/core/DailyLog.h"
 #include "services/core/EncipheredFile.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/net/httpRequestHandler.h"
@@ -147,19 +148,20 @@ void singerHandler::saveSingerPic(uint nSingerId, QByteArray *pData)
         if (!record)
             return;
         if (!pData || g_decodePicture(*pData).isNull()) {
-            qDebug().noquote() << Q_FUNC_INFO << "singer thumbnail is not a picture:" << nSingerId;
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << "singer thumbnail is not a picture:" << nSingerId;
             dealRequestErrPrivate(nSingerId);
             return;
         }
         if (!m_bStoring) {
             // Known for the run, so it is not asked for again; nothing reaches the disk.
-            qDebug().noquote() << Q_FUNC_INFO << "the singer file cannot be kept; not stored:" << nSingerId;
+            qCDebug(lcPictures).noquote()
+                << Q_FUNC_INFO << "the singer file cannot be kept; not stored:" << nSingerId;
             return;
         }
         QString name;
         QString error;
         if (!g_storePictureFile(g_sDataDir, *pData, &name, &error)) {
-            qDebug().noquote() << Q_FUNC_INFO << g_writeErrorText(g_sDataDir, error);
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << g_writeErrorText(g_sDataDir, error);
             dealRequestErrPrivate(nSingerId);
             return;
         }
@@ -209,8 +211,8 @@ void singerHandler::dealWithBigSingerImages(const QString &sAnswer, uint nSinger
         QSet<QString> listed(record->bigUrls.cbegin(), record->bigUrls.cend());
         for (const QString &part : parts) {
             if (record->bigUrls.size() >= kMaxBigPictures) {
-                qDebug().noquote() << Q_FUNC_INFO << "singer" << nSingerId << "has more than"
-                                   << kMaxBigPictures << "large pictures; the rest are left out";
+                qCDebug(lcPictures).noquote() << Q_FUNC_INFO << "singer" << nSingerId << "has more than"
+                                              << kMaxBigPictures << "large pictures; the rest are left out";
                 break;
             }
             const QString url = g_endpoints().imageBase + part;
@@ -235,11 +237,11 @@ void singerHandler::dealWithBigSingerImageData(uint nSingerId, const QString &sU
             return;
         const qsizetype index = record->bigUrls.indexOf(sUrl);
         if (index < 0 || record->bigData.at(index)) {
-            qDebug().noquote() << Q_FUNC_INFO << "big singer data returned unsended.";
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << "big singer data returned unsended.";
             return;
         }
         if (!pData || g_decodePicture(*pData).isNull()) {
-            qDebug().noquote() << Q_FUNC_INFO << "singerbigimage return null: " + sUrl;
+            qCDebug(lcPictures).noquote() << Q_FUNC_INFO << "singerbigimage return null: " + sUrl;
             record->bigUrls.removeAt(index);
             record->bigData.removeAt(index);
             return;

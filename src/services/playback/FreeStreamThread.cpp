@@ -1,6 +1,7 @@
 #include "services/playback/FreeStreamThread.h"
 
 #include "services/core/DailyLog.h"
+#include "services/core/LogCategories.h"
 
 #include "audio/kvraudio.h"
 
@@ -58,7 +59,7 @@ void FreeStreamThread::run()
             locker.unlock();
             try {
                 if (!BASS_StreamFree(handle))
-                    qDebug().noquote()
+                    qCDebug(lcPlayback).noquote()
                         << Q_FUNC_INFO << "stream" << handle << "not freed, error" << BASS_ErrorGetCode();
             } catch (...) {
                 g_writeExceptionLog(Q_FUNC_INFO);

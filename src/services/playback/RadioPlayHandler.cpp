@@ -2,6 +2,7 @@
 
 #include "services/core/DailyLog.h"
 #include "services/core/LocalSongInfo.h"
+#include "services/core/LogCategories.h"
 #include "services/core/SongFileInfo.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/ServiceEndpoints.h"
@@ -43,7 +44,7 @@ void RadioPlayHandler::setSongData(QStringList &items, bool bReplace)
         for (const QString &item : std::as_const(items)) {
             const int at = item.indexOf(separator);
             if (at < 0) {
-                qDebug().noquote() << Q_FUNC_INFO << "entry without a song skipped:" << item;
+                qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << "entry without a song skipped:" << item;
                 continue;
             }
             const QStringList parts = item.split(separator);
@@ -76,7 +77,7 @@ void RadioPlayHandler::setSongData(QStringList &items, bool bReplace)
 void RadioPlayHandler::dealwithMoreRadioSongResponse(const QString &answer)
 {
     try {
-        qDebug().noquote() << Q_FUNC_INFO << answer;
+        qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << answer;
         if (answer.isEmpty())
             return;
         const int colon = answer.indexOf(QLatin1Char(':'), 6);
@@ -93,10 +94,10 @@ void RadioPlayHandler::dealwithMoreRadioSongResponse(const QString &answer)
         for (const QString &part : std::as_const(parts))
             anySong = anySong || part.contains(QLatin1String("[]"));
         if (!anySong) {
-            qDebug().noquote() << Q_FUNC_INFO << "no song in the answer; the queue stays";
+            qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << "no song in the answer; the queue stays";
             return;
         }
-        qDebug().noquote() << "radio play update start";
+        qCDebug(lcPlayback).noquote() << "radio play update start";
         setSongData(parts, false);
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
@@ -148,7 +149,7 @@ int RadioPlayHandler::followingIndex(const char *debugText)
     int next = m_nCurIndex + 1;
     if (next == count() - 1) {
         const QString url = ServiceUrl(g_endpoints().moreRadioSongs).value(m_sCurFmId).toString();
-        qDebug().noquote() << QString::fromUtf8(debugText) << url;
+        qCDebug(lcPlayback).noquote() << QString::fromUtf8(debugText) << url;
         if (g_phttpHandler)
             g_phttpHandler->startHttpRequest(QUrl(url), HTTPREQUEST_TYPE_RADIO, 0);
     }
@@ -165,7 +166,7 @@ void RadioPlayHandler::getNextSong(spis &s)
             return;
         }
         if (m_nWrongCount >= count()) {
-            qDebug().noquote() << Q_FUNC_INFO << "every song of the queue failed; the radio stops";
+            qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << "every song of the queue failed; the radio stops";
             s.filePath.clear();
             return;
         }
@@ -216,7 +217,7 @@ bool RadioPlayHandler::getRealPrevSong(spis &s)
 void RadioPlayHandler::dealWithWrong(int nReason)
 {
     ++m_nWrongCount;
-    qDebug().noquote() << Q_FUNC_INFO << nReason << m_nWrongCount;
+    qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << nReason << m_nWrongCount;
 }
 
 void RadioPlayHandler::cloneSongInfo(const spis *source, spis &target)

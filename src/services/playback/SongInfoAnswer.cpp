@@ -1,7 +1,9 @@
 #include "services/playback/SongInfoAnswer.h"
 
+#include "kvrutil/AtomicSave.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LogCategories.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/downloads/httpDown.h"
 #include "services/net/HttpObject.h"
@@ -23,7 +25,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -52,18 +53,14 @@ bool SongInfoAnswer::storeLyric(const QString &path, const QString &lyric, bool 
     const int length = g_crypt.encryptToString(lyric, buffer.data(), kLyricBufferSize);
     if (length <= 0) {
         // Too large for the buffer (or the cipher failed): no lyric file rather than a cut one.
-        qDebug().noquote() << Q_FUNC_INFO << "lyric not stored, its cipher text does not fit:" << path;
+        qCDebug(lcPlayback).noquote()
+            << Q_FUNC_INFO << "lyric not stored, its cipher text does not fit:" << path;
         return false;
     }
     const QString cipherText = QString::fromLatin1(buffer.data(), length);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qDebug().noquote() << tr("不能写入文件 %1:\n%2.").arg(path, file.errorString());
-        return false;
-    }
-    file.write(asUtf8 ? cipherText.toUtf8() : cipherText.toLocal8Bit());
-    if (!file.commit()) {
-        qDebug().noquote() << tr("不能写入文件 %1:\n%2.").arg(path, file.errorString());
+    QString error;
+    if (!g_saveFileAtomically(path, asUtf8 ? cipherText.toUtf8() : cipherText.toLocal8Bit(), &error)) {
+        qCDebug(lcPlayback).noquote() << tr("不能写入文件 %1:\n%2.").arg(path, error);
         return false;
     }
     return true;
@@ -73,32 +70,36 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
                                         QObject *waiter)
 {
     try {
-        qDebug().noquote() << "--------HTTP请求成功:-----uUserData:" << uUserData << "----sId:" << sId;
+        qCDebug(lcPlayback).noquote()
+            << "--------HTTP请求成功:-----uUserData:" << uUserData << "----sId:" << sId;
         songplayHandler *player = g_pSongPlayHandler;
         const quint32 songId = sId.toUInt();
         // A late answer for a song that is no longer wanted changes nothing.
         if (uUserData == SongInfoAsker::kPlayback && (!player || !player->isAwaitingSongInfo(songId))) {
-            qDebug().noquote() << Q_FUNC_INFO << "answer for a song that is no longer current:" << sId;
+            qCDebug(lcPlayback).noquote()
+                << Q_FUNC_INFO << "answer for a song that is no longer current:" << sId;
             return;
         }
         if (uUserData == SongInfoAsker::kLyricLookup && sId != g_sPendingLrcId) {
-            qDebug().noquote() << Q_FUNC_INFO << "answer for a lyric no longer wanted:" << sId;
+            qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << "answer for a lyric no longer wanted:" << sId;
             return;
         }
 
         const SongInfoDocument info = SongInfoDocument::parse(xml);
         if (info.status == SongInfoDocument::Status::NotXml) {
-            qDebug().noquote() << "----------------HTTPREQUEST_TYPE_ID response parse XML failed: " + xml +
-                                      "-------------------errMsg:" + info.error;
+            qCDebug(lcPlayback).noquote()
+                << "----------------HTTPREQUEST_TYPE_ID response parse XML failed: " + xml +
+                       "-------------------errMsg:" + info.error;
             dealwithIDResponseError(uUserData, waiter);
             return;
         }
         if (info.status == SongInfoDocument::Status::NoStreamPath) {
-            qDebug().noquote() << "HTTPREQUEST_TYPE_ID response parse failed: " + xml;
+            qCDebug(lcPlayback).noquote() << "HTTPREQUEST_TYPE_ID response parse failed: " + xml;
             dealwithIDResponseError(uUserData, waiter);
             return;
         }
-        qDebug().noquote() << QStringLiteral("--------------------歌曲playstate：") << info.playState;
+        qCDebug(lcPlayback).noquote()
+            << QStringLiteral("--------------------歌曲playstate：") << info.playState;
         if (!g_presenceState().m_slPlayableStates.contains(info.playState)) {
             refusePlayState(uUserData, songId, waiter);
             return;
@@ -106,12 +107,12 @@ void SongInfoAnswer::dealwithIDResponse(const QString &xml, quintptr uUserData, 
 
         fillInAlbumName(sId, info.albumName);
         if (uUserData == SongInfoAsker::kPlayback) {
-            qDebug().noquote() << "HTTPREQUEST_TYPE_ID response for netplay: " + xml;
+            qCDebug(lcPlayback).noquote() << "HTTPREQUEST_TYPE_ID response for netplay: " + xml;
             answerPlayback(info, sId);
         } else if (uUserData == SongInfoAsker::kLyricLookup) {
             answerLyricLookup(info, xml);
         } else {
-            qDebug().noquote() << "HTTPREQUEST_TYPE_ID response for download: " + xml;
+            qCDebug(lcPlayback).noquote() << "HTTPREQUEST_TYPE_ID response for download: " + xml;
             if (auto *down = qobject_cast<httpDown *>(waiter))
                 down->dealwithIDResponse(info.streamPath);
         }
@@ -124,7 +125,8 @@ void SongInfoAnswer::refusePlayState(quintptr uUserData, quint32 songId, QObject
 {
     if (uUserData == SongInfoAsker::kLyricLookup) {
         // A lyric lookup for the song that plays: the refusal concerns nothing playing.
-        qDebug().noquote() << Q_FUNC_INFO << "lyric lookup of a song that may not be played:" << songId;
+        qCDebug(lcPlayback).noquote()
+            << Q_FUNC_INFO << "lyric lookup of a song that may not be played:" << songId;
         return;
     }
     g_mainWindowSeam()->showHint(QStringLiteral("由于版权原因，暂无法播放，请谅解"));
@@ -145,8 +147,8 @@ void SongInfoAnswer::fillInAlbumName(const QString &sId, const QString &albumNam
     PlayListSeam *lists = g_playListSeam();
     try {
         const int rows = lists->playQueueRowCount();
-        qDebug().noquote() << QStringLiteral("---------在线请求的专辑名称:") + albumName + "----sId:" + sId +
-                                  "---iCount:" + QString::number(rows);
+        qCDebug(lcPlayback).noquote() << QStringLiteral("---------在线请求的专辑名称:") + albumName +
+                                             "----sId:" + sId + "---iCount:" + QString::number(rows);
         for (int row = 0; row < qMin(rows, 10); ++row) {
             if (lists->playQueueRowId(row) != sId)
                 continue;
@@ -195,9 +197,10 @@ void SongInfoAnswer::answerPlayback(const SongInfoDocument &info, const QString 
     default:
         break;
     }
-    qDebug().noquote() << "net song has got";
+    qCDebug(lcPlayback).noquote() << "net song has got";
     if (returnedId != sId)
-        qDebug().noquote() << "netsong info got not equal, ReturnedId:" + sId + " curId:" + returnedId;
+        qCDebug(lcPlayback).noquote()
+            << "netsong info got not equal, ReturnedId:" + sId + " curId:" + returnedId;
     const QString songName = songNameOf(player->m_curSong);
     if (g_pAlbumPicHandler) {
         g_pAlbumPicHandler->m_nCurSongId = songId;
@@ -210,7 +213,7 @@ void SongInfoAnswer::answerPlayback(const SongInfoDocument &info, const QString 
     }
     player->m_curSong.id = songId;
     player->playTheSong(player->m_curSong.nType, info.streamPath, info.duration, songName, info.size, false);
-    qDebug().noquote() << Q_FUNC_INFO << "singer:" << info.singerId << info.singer;
+    qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << "singer:" << info.singerId << info.singer;
     if (g_pSingerHandler)
         g_pSingerHandler->requestSingerPic(info.singerId.toUInt(), info.singer);
 }
@@ -220,7 +223,8 @@ void SongInfoAnswer::answerLyricLookup(const SongInfoDocument &info, const QStri
     const QString lyricPath = keepLyric(info, g_sPendingLrcName);
     if (info.lyric.isEmpty())
         return;
-    qDebug().noquote() << "HTTPREQUEST_TYPE_ID response for LRC request: " + xml << g_sPendingLrcName;
+    qCDebug(lcPlayback).noquote() << "HTTPREQUEST_TYPE_ID response for LRC request: " + xml
+                                  << g_sPendingLrcName;
     g_lyricDisplaySeam()->loadLrcFile(lyricPath);
     g_lyricDisplaySeam()->StartLrcDisplay();
 }
@@ -232,7 +236,7 @@ void SongInfoAnswer::dealwithIDResponseError(quintptr uUserData, QObject *waiter
             if (g_pSongPlayHandler)
                 g_pSongPlayHandler->StartPlayNextSong(555);
         } else if (uUserData == SongInfoAsker::kLyricLookup) {
-            qDebug().noquote() << "lrc's id response error";
+            qCDebug(lcPlayback).noquote() << "lrc's id response error";
         } else if (auto *down = qobject_cast<httpDown *>(waiter)) {
             down->dealwithNetReponseErr();
         }

@@ -1,6 +1,7 @@
 #include "services/playback/kvrNetPlayWork.h"
 
 #include "services/core/DailyLog.h"
+#include "services/core/LogCategories.h"
 #include "services/playback/songplayHandler.h"
 
 #include "audio/kvraudio.h"
@@ -43,8 +44,7 @@ kvrNetPlayWork::kvrNetPlayWork(songplayHandler *handler, const QString &songName
 kvrNetPlayWork::~kvrNetPlayWork()
 {
     std::lock_guard locker(m_mutexFile);
-    delete m_pFile;
-    m_pFile = nullptr;
+    m_pFile.reset();
 }
 
 void kvrNetPlayWork::setJob(QFile *file, const QString &url, const QString &partialPath,
@@ -52,7 +52,7 @@ void kvrNetPlayWork::setJob(QFile *file, const QString &url, const QString &part
 {
     std::lock_guard handOver(s_handOver);
     std::lock_guard locker(m_mutexFile);
-    m_pFile = file;
+    m_pFile.reset(file);
     m_sUrl = url;
     m_sPartialPath = partialPath;
     m_sCachedPath = cachedPath;
@@ -86,7 +86,7 @@ void kvrNetPlayWork::run()
         std::lock_guard handOver(s_handOver);
     }
     try {
-        qDebug().noquote() << "enter thread:" << threadText() << nowText();
+        qCDebug(lcPlayback).noquote() << "enter thread:" << threadText() << nowText();
         QByteArray url;
         {
             std::lock_guard locker(m_mutexFile);
@@ -94,9 +94,9 @@ void kvrNetPlayWork::run()
         }
         const HSTREAM h = BASS_StreamCreateURL(url.constData(), 0, BASS_STREAM_STATUS,
                                                &kvrNetPlayWork::NetPlayDownloadProc, this);
-        qDebug().noquote() << QStringLiteral("thread:%1").arg(threadText()) +
-                                  QStringLiteral("created,hStream:") + QString::number(h) + QLatin1Char(' ') +
-                                  nowText();
+        qCDebug(lcPlayback).noquote() << QStringLiteral("thread:%1").arg(threadText()) +
+                                             QStringLiteral("created,hStream:") + QString::number(h) +
+                                             QLatin1Char(' ') + nowText();
         if (h == 0) {
             const int code = BASS_ErrorGetCode();
             // A worker that is no longer current stays silent: its song was left already.
@@ -111,7 +111,7 @@ void kvrNetPlayWork::run()
     } catch (...) {
         g_writeExceptionLog(Q_FUNC_INFO);
     }
-    qDebug().noquote() << "quit thread:" << threadText() << nowText();
+    qCDebug(lcPlayback).noquote() << "quit thread:" << threadText() << nowText();
     m_bRunDone.store(true, std::memory_order_release);
 }
 
@@ -150,8 +150,8 @@ void kvrNetPlayWork::finishDownload(bool allArrived)
         g_writeExceptionLog(Q_FUNC_INFO);
     }
     try {
-        qDebug().noquote() << "DownloadProc download stopped" << m_nId
-                           << (allArrived ? "complete" : "truncated") << nowText();
+        qCDebug(lcPlayback).noquote() << "DownloadProc download stopped" << m_nId
+                                      << (allArrived ? "complete" : "truncated") << nowText();
         songplayHandler::EngineEvent event;
         event.serial = m_nId;
         event.complete = complete;

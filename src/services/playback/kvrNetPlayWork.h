@@ -1,14 +1,15 @@
 #pragma once
 
+#include <QFile>
 #include <QObject>
 #include <QRunnable>
 #include <QString>
 #include <QtGlobal>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 
-class QFile;
 class songplayHandler;
 
 // Opens one network song's stream on a thread of the global thread pool and receives the song's
@@ -73,7 +74,7 @@ private:
     const QString m_sSongName;
 
     std::mutex m_mutexFile;
-    QFile *m_pFile = nullptr;
+    std::unique_ptr<QFile> m_pFile;
     QString m_sUrl;
     QString m_sPartialPath;
     QString m_sCachedPath;

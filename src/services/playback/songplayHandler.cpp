@@ -3,6 +3,7 @@
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
 #include "services/core/LocalSongInfo.h"
+#include "services/core/LogCategories.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/core/SongFileInfo.h"
 #include "services/net/RequestTypes.h"
@@ -104,7 +105,8 @@ songplayHandler::~songplayHandler()
             if (work->deletable())
                 delete work;
             else
-                qDebug().noquote() << Q_FUNC_INFO << "worker" << work->id() << "still in use, left alive";
+                qCDebug(lcPlayback).noquote()
+                    << Q_FUNC_INFO << "worker" << work->id() << "still in use, left alive";
         }
         m_listNPWork.clear();
         qDeleteAll(m_quPRPI);
@@ -143,7 +145,8 @@ void songplayHandler::beforePlayTheSong(int nSongType, const QString &strFile, c
             if (!sLocalSong.isEmpty() && !QFile::exists(sLocalSong) && !sMp3.isEmpty() &&
                 QFile::exists(sMp3)) {
                 if (!QFile::copy(sMp3, sLocalSong))
-                    qDebug().noquote() << Q_FUNC_INFO << "cannot copy" << sMp3 << "to" << sLocalSong;
+                    qCDebug(lcPlayback).noquote()
+                        << Q_FUNC_INFO << "cannot copy" << sMp3 << "to" << sLocalSong;
             }
             if (!sLocalSong.isEmpty() && QFile::exists(sLocalSong)) {
                 m_pConnectTimer->stop();
@@ -235,7 +238,7 @@ void songplayHandler::playTheSong(int nSongType, const QString &strFile, const Q
         const HSTREAM stream = BASS_StreamCreateFile(FALSE, file.constData(), 0, 0, 0);
         if (stream == 0) {
             const int code = BASS_ErrorGetCode();
-            qDebug().noquote() << Q_FUNC_INFO << "cannot open" << sLocalSong << "error" << code;
+            qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << "cannot open" << sLocalSong << "error" << code;
             failCurrentSong(code);
             return;
         }
@@ -286,7 +289,7 @@ void songplayHandler::realPlayNetSong(const QString &sUrl, const QString &sName)
             QDir().mkpath(cacheDir);
         auto *file = new QFile(m_sCacheFilePath);
         if (m_sCacheFilePath.isEmpty() || !file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            qDebug().noquote() << Q_FUNC_INFO << file->errorString();
+            qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << file->errorString();
             delete file;
             failCurrentSong(222);
             return;
@@ -307,7 +310,7 @@ void songplayHandler::realPlayNetSong(const QString &sUrl, const QString &sName)
             if (current && current->id() == workId)
                 startPlay(hStream, current);
             else
-                qDebug().noquote() << "startPlay: a worker that is no longer current:" << workId;
+                qCDebug(lcPlayback).noquote() << "startPlay: a worker that is no longer current:" << workId;
         });
 
         seam->changeNetplayStatus(NetplayStatus::kBuffering, curDisplayName());
@@ -491,7 +494,7 @@ void songplayHandler::failCurrentSong(int nReason)
         if (serial == m_nPlaySerial.load())
             StartPlayNextSong(nReason);
         else
-            qDebug().noquote() << "a failure of a song that was left already:" << nReason;
+            qCDebug(lcPlayback).noquote() << "a failure of a song that was left already:" << nReason;
     });
 }
 
@@ -544,36 +547,28 @@ void songplayHandler::stopListPlayback()
 
 void songplayHandler::playNextSong()
 {
-    try {
-        if (g_hStream == 0 && !m_pConnectTimer->isActive())
-            return;
-        spis s;
-        bool found = false;
-        if (PlayingListId::isPage(g_nPlayingListId))
-            found = g_playListSeam()->getRealNextSongandSelIt(g_nPlayingListId, s);
-        else if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
-            found = g_pRadioPlayHandler->getRealNextSong(s);
-        if (!found) {
-            stopListPlayback();
-            return;
-        }
-        playListedSong(s);
-    } catch (...) {
-        g_writeExceptionLog(Q_FUNC_INFO);
-    }
+    playAdjacentSong(true);
 }
 
 void songplayHandler::playPrevSong()
+{
+    playAdjacentSong(false);
+}
+
+void songplayHandler::playAdjacentSong(bool next)
 {
     try {
         if (g_hStream == 0 && !m_pConnectTimer->isActive())
             return;
         spis s;
         bool found = false;
-        if (PlayingListId::isPage(g_nPlayingListId))
-            found = g_playListSeam()->getRealPrevSongandSelIt(g_nPlayingListId, s);
-        else if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler)
-            found = g_pRadioPlayHandler->getRealPrevSong(s);
+        if (PlayingListId::isPage(g_nPlayingListId)) {
+            PlayListSeam *lists = g_playListSeam();
+            found = next ? lists->getRealNextSongandSelIt(g_nPlayingListId, s)
+                         : lists->getRealPrevSongandSelIt(g_nPlayingListId, s);
+        } else if (g_nPlayingListId == PlayingListId::kRadio && g_pRadioPlayHandler) {
+            found = next ? g_pRadioPlayHandler->getRealNextSong(s) : g_pRadioPlayHandler->getRealPrevSong(s);
+        }
         if (!found) {
             stopListPlayback();
             return;
@@ -597,7 +592,7 @@ void songplayHandler::SyncProc(quint32 handle, quint32 channel, quint32 data, vo
             return;
         quint32 sync = handle;
         self->m_hSync.compare_exchange_strong(sync, 0);
-        qDebug().noquote() << "SyncProc netplay stop with 0 " << kvrNetPlayWork::timeText();
+        qCDebug(lcPlayback).noquote() << "SyncProc netplay stop with 0 " << kvrNetPlayWork::timeText();
         EngineEvent event;
         event.streamEnded = true;
         // The GUI thread waits for this callback before it stops the stream, and counts the next
@@ -680,7 +675,7 @@ void songplayHandler::reapLeftWorkers()
 void songplayHandler::onStreamEnded(quint64 serial)
 {
     if (serial != m_nPlaySerial.load()) {
-        qDebug().noquote() << Q_FUNC_INFO << "the end of a song that was left already";
+        qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << "the end of a song that was left already";
         return;
     }
     g_mainWindowSeam()->songPlayStopped(0);
@@ -692,7 +687,7 @@ void songplayHandler::onDownloadEnded(quint64 workerId, bool complete)
     if (!current || current->id() != workerId)
         return;
     g_bNetSongComplete = true;
-    qDebug().noquote() << Q_FUNC_INFO << (complete ? "complete" : "broke off");
+    qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << (complete ? "complete" : "broke off");
     if (m_nPromoteWorkerId == workerId)
         promoteCache(current);
 }
@@ -700,7 +695,7 @@ void songplayHandler::onDownloadEnded(quint64 workerId, bool complete)
 void songplayHandler::netplayCacheFinishedHandler()
 {
     try {
-        qDebug().noquote() << QStringLiteral("---网络歌曲，缓存完成");
+        qCDebug(lcPlayback).noquote() << QStringLiteral("---网络歌曲，缓存完成");
         m_bCacheFinished = true;
         kvrNetPlayWork *current = m_pCurWork.load();
         if (!current)
@@ -724,8 +719,8 @@ void songplayHandler::promoteCache(kvrNetPlayWork *pWork)
     if (!pWork->downloadComplete()) {
         // A download that broke off is no song: the partial file stays until the song streams
         // again, and nothing enters the library.
-        qDebug().noquote() << Q_FUNC_INFO << "the download of" << pWork->songName()
-                           << "broke off; no cached copy";
+        qCDebug(lcPlayback).noquote()
+            << Q_FUNC_INFO << "the download of" << pWork->songName() << "broke off; no cached copy";
         return;
     }
     const QString sOld = pWork->partialPath();
@@ -733,7 +728,7 @@ void songplayHandler::promoteCache(kvrNetPlayWork *pWork)
     if (sOld.isEmpty() || sNew.isEmpty() || !QFile::exists(sOld))
         return;
     if (!QFile::rename(sOld, sNew)) {
-        qDebug().noquote() << Q_FUNC_INFO << "cannot rename" << sOld << "to" << sNew;
+        qCDebug(lcPlayback).noquote() << Q_FUNC_INFO << "cannot rename" << sOld << "to" << sNew;
         QFile::remove(sOld);
     }
     // An earlier copy under the same name is what the library then points at; without any

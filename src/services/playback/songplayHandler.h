@@ -116,6 +116,8 @@ private:
     // Makes s the current song and starts it; the list ran out: stop and leave the panel idle.
     void playListedSong(const spis &s);
     void stopListPlayback();
+    // The user's next (true) or previous song of the playing list or the radio queue.
+    void playAdjacentSong(bool next);
     void reapLeftWorkers();
     enum class Fetch
     {

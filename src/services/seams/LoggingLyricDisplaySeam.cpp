@@ -1,13 +1,15 @@
 #include "services/seams/LoggingLyricDisplaySeam.h"
 
+#include "services/core/LogCategories.h"
+
 #include <QDebug>
 
 void LoggingLyricDisplaySeam::loadLrcFile(const QString &sSongPath)
 {
-    qDebug().noquote() << Q_FUNC_INFO << sSongPath;
+    qCDebug(lcSeams).noquote() << Q_FUNC_INFO << sSongPath;
 }
 
 void LoggingLyricDisplaySeam::StartLrcDisplay()
 {
-    qDebug().noquote() << Q_FUNC_INFO;
+    qCDebug(lcSeams).noquote() << Q_FUNC_INFO;
 }

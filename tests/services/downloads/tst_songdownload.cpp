@@ -141,8 +141,18 @@ private slots:
         httpDown::setSongFileHost(QStringLiteral("http://down.vyoplayer.example"));
     }
 
+    void aSongDownloadsByteIdentical_data()
+    {
+        QTest::addColumn<bool>("withLength");
+        QTest::newRow("length given") << true;
+        // Chunked: the clean end of a whole-song answer is the song's end.
+        QTest::newRow("no length") << false;
+    }
     void aSongDownloadsByteIdentical()
     {
+        QFETCH(bool, withLength);
+        if (!withLength)
+            m_fake.setFault(FakeHost::Files, "/mp3/big.mp3", FakeFault::noLength());
         // The song information gives a path; the URL index, asked first, gives its host.
         auto row = startRow();
         row->down->downloadFile(QStringLiteral("/mp3/big.mp3"), downDir() + "/",
@@ -347,6 +357,63 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(beyond->finished, 2, 10000);
         QCOMPARE(beyond->succeeded, 1);
         QCOMPARE(readFile(downDir() + "/Long - Song.mp3"), m_song);
+    }
+
+    void aResumeEndsOnlyAtAKnownTotal_data()
+    {
+        QTest::addColumn<QByteArray>("contentRange");
+        QTest::addColumn<QByteArray>("length"); // "own": the body's; empty: none at all
+        QTest::addColumn<int>("bodyBytes");     // of the song from byte 1000
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<int>("partialAfter"); // bytes of the song left in the partial file
+
+        QTest::newRow("size unknown, length given")
+            << QByteArray("bytes 1000-299999/*") << QByteArray("own") << 299000 << true << 0;
+        // Ten bytes of a song of unknown size: no total was ever told, so it is no song.
+        QTest::newRow("size unknown, no length")
+            << QByteArray("bytes 1000-1009/*") << QByteArray() << 10 << false << 1010;
+        QTest::newRow("size unknown, length past 64 bits")
+            << QByteArray("bytes 1000-299999/*") << QByteArray("9223372036854775807") << 299000 << false
+            << 1000;
+        QTest::newRow("size past 64 bits") << QByteArray("bytes 1000-299999/99999999999999999999")
+                                           << QByteArray("own") << 299000 << false << 1000;
+        // More than the song's own size is not written.
+        QTest::newRow("body past the size")
+            << QByteArray("bytes 1000-1999/2000") << QByteArray() << 2000 << false << 1000;
+    }
+    void aResumeEndsOnlyAtAKnownTotal()
+    {
+        QFETCH(QByteArray, contentRange);
+        QFETCH(QByteArray, length);
+        QFETCH(int, bodyBytes);
+        QFETCH(bool, complete);
+        QFETCH(int, partialAfter);
+        g_bMainUrlOk = true;
+        FakeAnswer answer = FakeAnswer::bytes(m_song.mid(1000, bodyBytes), "audio/mpeg", 206);
+        answer.headers << qMakePair(QByteArray("Content-Range"), contentRange);
+        if (length != "own") {
+            // The fake's own length goes; the answer's stands alone, if any.
+            if (!length.isEmpty())
+                answer.headers << qMakePair(QByteArray("Content-Length"), length);
+            m_fake.setFault(FakeHost::Files, "/resume/song.mp3", FakeFault::noLength());
+        }
+        m_fake.setAnswer(FakeHost::Files, "/resume/song.mp3", answer);
+        QVERIFY(writeFile(downDir() + "/Resume - Song.vyd", m_song.left(1000)));
+
+        auto row = startRow();
+        row->down->downloadFile(files("/resume/song.mp3"), downDir(), QStringLiteral("Resume - Song.mp3"));
+        QTRY_COMPARE_WITH_TIMEOUT(row->finished, 1, 10000);
+        QCOMPARE(m_fake.requestsTo(FakeHost::Files, "/resume/song.mp3").last().header("Range"),
+                 QByteArray("bytes=1000-"));
+        QCOMPARE(row->succeeded, complete ? 1 : 0);
+        QCOMPARE(row->record.fin, complete);
+        if (complete) {
+            QCOMPARE(readFile(downDir() + "/Resume - Song.mp3"), m_song);
+            return;
+        }
+        QCOMPARE(row->record.status, QStringLiteral("网络错误"));
+        QVERIFY(!QFile::exists(downDir() + "/Resume - Song.mp3"));
+        QCOMPARE(readFile(downDir() + "/Resume - Song.vyd"), m_song.left(partialAfter));
     }
 
     void aCachedSongIsCopied_data()

@@ -124,7 +124,7 @@ private slots:
     void theCheckHandsItsOutcomeToTheDialog_data()
     {
         QTest::addColumn<QString>("installed");
-        QTest::addColumn<QByteArray>("answer"); // "404" and "stall" stand for those faults
+        QTest::addColumn<QByteArray>("answer"); // "404", "stall" and "endless" stand for those faults
         QTest::addColumn<bool>("automatic");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<bool>("parsed"); // "selfupdate" reset to "0"
@@ -160,6 +160,12 @@ private slots:
             << "2.1.3" << QByteArray("stall") << false << failed << false << "";
         QTest::newRow("no answer at all, automatic")
             << "2.1.3" << QByteArray("stall") << true << "" << false << "";
+        // A valid offer past the bound on an answer's size is a failed request, not an offer.
+        QByteArray oversized = answer("1", "V2.1.4");
+        oversized.insert(oversized.lastIndexOf("</kvr>"), "<!--" + QByteArray(1100 * 1024, 'x') + "-->");
+        QTest::newRow("over 1 MiB") << "2.1.3" << oversized << false << failed << false << "";
+        // Bytes keep flowing, so only the bound ends it.
+        QTest::newRow("endless") << "2.1.3" << QByteArray("endless") << false << failed << false << "";
     }
     void theCheckHandsItsOutcomeToTheDialog()
     {
@@ -181,6 +187,8 @@ private slots:
             m_fake.setFault(FakeHost::Service, "/update/check.xml", FakeFault::errorStatus(404));
         else if (answer == "stall")
             m_fake.setFault(FakeHost::Service, "/update/check.xml", FakeFault::stall());
+        else if (answer == "endless")
+            m_fake.setFault(FakeHost::Service, "/update/check.xml", FakeFault::endless("<kvr>"));
         else
             m_fake.setAnswer(FakeHost::Service, "/update/check.xml", FakeAnswer::xml(answer));
 

@@ -1,6 +1,7 @@
 // Presence and service reports against the fake service: each report's key GET and then its POST
 // with the exact body, read back from the fake's request log; the live id, the playable states and
-// the radio channels; failures that drop a report without leaking its record.
+// the radio channels; failures that drop a report without leaking its record; answers past the
+// bound on their size, which fail like a network error.
 #include "FakeServiceHosts.h"
 #include "GlobalsGuard.h"
 #include "HandledReplies.h"
@@ -13,6 +14,7 @@
 #include "services/seams/Seam.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -181,6 +183,46 @@ private slots:
         QVERIFY(m_fake.waitForRequests(4));
         delete m_presence;
         m_presence = nullptr;
+    }
+
+    void anAnswerPastTheBoundFails_data()
+    {
+        QTest::addColumn<QByteArray>("method"); // the request whose answer is too large
+        QTest::addColumn<bool>("endless");
+        QTest::addColumn<QStringList>("sent"); // the methods that reached the service
+        // Bytes keep flowing, so neither the transfer time-out nor the answer's end would stop it.
+        QTest::newRow("key, endless") << QByteArray("GET") << true << QStringList{"GET"};
+        QTest::newRow("key, over 1 MiB") << QByteArray("GET") << false << QStringList{"GET"};
+        QTest::newRow("report answer, over 1 MiB")
+            << QByteArray("POST") << false << QStringList{"GET", "POST"};
+    }
+    void anAnswerPastTheBoundFails()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(bool, endless);
+        QFETCH(QStringList, sent);
+        const auto restore = qScopeGuard([this]() {
+            m_fake.clearAnswers();
+            QVERIFY(m_fake.loadFixtures(FakeWebService::defaultFixtureDir()));
+        });
+        const QString match =
+            method == "GET" ? "/app/UserClientHandle.ashx?type=getkey" : "/app/UserClientHandle.ashx";
+        if (endless)
+            m_fake.setFault(FakeHost::Service, match, FakeFault::endless(kKey));
+        else
+            m_fake.setAnswer(FakeHost::Service, match, FakeAnswer::text(QByteArray(1100 * 1024, 'k')),
+                             method);
+
+        // The update report's failure, on either request, takes its file away.
+        QFile(g_sUpdateIni).open(QIODevice::WriteOnly);
+        QVERIFY(QFile::exists(g_sUpdateIni));
+        m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(g_sUpdateIni), 10000);
+        QTest::qWait(100);
+        QStringList methods;
+        for (const QString &line : presenceLog())
+            methods << line.section(' ', 0, 0);
+        QCOMPARE(methods, sent);
     }
 
     void aPosterGoneBeforeTheKeyDropsTheReport()
