@@ -216,9 +216,10 @@ private slots:
         // The update report's failure, on either request, takes its file away.
         QFile(g_sUpdateIni).open(QIODevice::WriteOnly);
         QVERIFY(QFile::exists(g_sUpdateIni));
+        HandledReplies handled;
         m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(g_sUpdateIni), 10000);
-        QTest::qWait(100);
+        QVERIFY(handled.waitFor(int(sent.size())));
         QStringList methods;
         for (const QString &line : presenceLog())
             methods << line.section(' ', 0, 0);
