@@ -162,8 +162,11 @@ private slots:
         QCOMPARE(row->succeeded, 1);
         QCOMPARE(m_fake.requestsTo(FakeHost::Site, "/sgbox/urlindex.asp").size(), 1);
         const QList<FakeRequest> transfers = m_fake.requestsTo(FakeHost::Files, "/mp3/big.mp3");
-        QCOMPARE(transfers.size(), 1);
-        QCOMPARE(transfers.first().header("Range"), QByteArray());
+        // Without a length the server closes to end the answer, and Qt may send the request
+        // again on its own when the close races its reading: never with a range.
+        QVERIFY(withLength ? transfers.size() == 1 : !transfers.isEmpty());
+        for (const FakeRequest &transfer : transfers)
+            QCOMPARE(transfer.header("Range"), QByteArray());
         QCOMPARE(readFile(downDir() + "/Artist - Title.mp3"), m_song);
         QVERIFY(!QFile::exists(downDir() + "/Artist - Title.vyd"));
         QVERIFY(row->record.fin);
