@@ -191,6 +191,19 @@ void FakeWebService::clearFaults()
     m_state->clearFaults();
 }
 
+void FakeWebService::setRawBehaviour(FakeHost host, const QString &path,
+                                     const FakeHttpConnection::RawBehaviour &raw)
+{
+    if (m_server)
+        m_server->setRawBehaviour(host, path, raw);
+}
+
+void FakeWebService::clearRawBehaviours()
+{
+    if (m_server)
+        m_server->clearRawBehaviours();
+}
+
 void FakeWebService::clearAnswers()
 {
     m_state->clearRoutes();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeHttpConnection.h"
 #include "FakeServiceTypes.h"
 
 #include <QHash>
@@ -73,6 +74,10 @@ public:
     // Faults take precedence over answers on the paths they match.
     void setFault(FakeHost host, const QString &match, const FakeFault &fault);
     void clearFaults();
+    // Answers for `path` (percent-decoded, exact) on `host` misbehave below HTTP as `raw` says,
+    // ahead of any fault (FakeHttpServer::setRawBehaviour). Kept until cleared or the next start.
+    void setRawBehaviour(FakeHost host, const QString &path, const FakeHttpConnection::RawBehaviour &raw);
+    void clearRawBehaviours();
     // Drops every answer (defaults included).
     void clearAnswers();
     // Back to how start() left it: the default fixtures only, no fault, an empty log. For init()

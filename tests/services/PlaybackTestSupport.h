@@ -35,27 +35,29 @@
 
 extern char **environ;
 
-// Makes an mp3 of a sine tone with the ffmpeg command. posix_spawn rather than QProcess: the
-// thread sanitizer refuses a fork once the test has threads (QtTest's watchdog is one).
-inline bool makeToneMp3(const QString &path, double seconds, int frequency = 440)
+// Makes an mp3 of a sine tone with the ffmpeg command; `extra` goes to the output's options. posix_spawn
+// rather than QProcess: the thread sanitizer refuses a fork once the test has threads (QtTest's watchdog is
+// one).
+inline bool makeToneMp3(const QString &path, double seconds, int frequency = 440,
+                        const QStringList &extra = QStringList())
 {
-    const QStringList args{QStringLiteral("ffmpeg"),
-                           QStringLiteral("-nostdin"),
-                           QStringLiteral("-y"),
-                           QStringLiteral("-hide_banner"),
-                           QStringLiteral("-loglevel"),
-                           QStringLiteral("error"),
-                           QStringLiteral("-f"),
-                           QStringLiteral("lavfi"),
-                           QStringLiteral("-i"),
-                           QStringLiteral("sine=frequency=%1:duration=%2").arg(frequency).arg(seconds),
-                           QStringLiteral("-ac"),
-                           QStringLiteral("2"),
-                           QStringLiteral("-ar"),
-                           QStringLiteral("44100"),
-                           QStringLiteral("-b:a"),
-                           QStringLiteral("64k"),
-                           path};
+    QStringList args{QStringLiteral("ffmpeg"),
+                     QStringLiteral("-nostdin"),
+                     QStringLiteral("-y"),
+                     QStringLiteral("-hide_banner"),
+                     QStringLiteral("-loglevel"),
+                     QStringLiteral("error"),
+                     QStringLiteral("-f"),
+                     QStringLiteral("lavfi"),
+                     QStringLiteral("-i"),
+                     QStringLiteral("sine=frequency=%1:duration=%2").arg(frequency).arg(seconds),
+                     QStringLiteral("-ac"),
+                     QStringLiteral("2"),
+                     QStringLiteral("-ar"),
+                     QStringLiteral("44100"),
+                     QStringLiteral("-b:a"),
+                     QStringLiteral("64k")};
+    args << extra << path;
     std::vector<QByteArray> bytes;
     for (const QString &arg : args)
         bytes.push_back(arg.toLocal8Bit());

@@ -102,6 +102,9 @@ void kvrNetPlayWork::run()
             // A worker that is no longer current stays silent: its song was left already.
             if (m_pHandler->isCurrentWork(this))
                 emit netPlayFailed(code);
+            // No download will come: the file is closed now, and the ended download tells the
+            // controller, which otherwise keeps a left worker until the next stop.
+            finishDownload(false);
         } else {
             m_bOpened.store(true, std::memory_order_release);
             // Recorded before the success is reported, so a stop in between still frees it.

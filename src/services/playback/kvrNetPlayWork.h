@@ -22,7 +22,8 @@ class songplayHandler;
 //  - a pool thread runs run(): it opens the stream, records it with the controller (setHandle,
 //    under the controller's mutex) and reports through queued signals;
 //  - the audio layer's download thread calls NetPlayDownloadProc with every block and once without
-//    a buffer when the download has ended or the stream was freed.
+//    a buffer when the download has ended or the stream was freed; when the stream does not open,
+//    run() ends the download instead.
 // m_mutexFile guards the file, the written and failure counts and the detached flag. The
 // controller takes it only inside its own mutex (controller mutex, then this one); the download
 // thread takes nothing else while holding it. m_bRunDone and m_bDownloadEnded are released last by

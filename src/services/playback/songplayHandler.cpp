@@ -652,7 +652,9 @@ void songplayHandler::reapLeftWorkers()
         std::lock_guard locker(m_mutexPRPI);
         for (int i = m_quPRPI.size() - 1; i >= 0; --i) {
             PRPI *record = m_quPRPI.at(i);
-            if (!record->pWork || record->pWork == current || !record->bHandedOver)
+            // A finished run without a stream: the open failed after the song was left.
+            const bool neverOpened = record->pWork && record->hStream == 0 && record->pWork->runDone();
+            if (!record->pWork || record->pWork == current || !(record->bHandedOver || neverOpened))
                 continue;
             m_listNPWork.append(record->pWork);
             delete record;
