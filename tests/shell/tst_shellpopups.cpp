@@ -248,7 +248,10 @@ void TestShellPopups::toastShownDuringAFadeStays()
     // The first hint's fade must not take the second one with it: the second stays, whole, until
     // its own hold ends.
     QTRY_COMPARE_WITH_TIMEOUT(watch.fadeStarts.size(), 2, 5000);
-    QVERIFY(watch.hides.isEmpty());
+    // On a loaded machine the second fade may already have ended by the time this looks; what
+    // matters is that nothing hid the toast before it began.
+    for (qint64 hidAt : std::as_const(watch.hides))
+        QVERIFY2(hidAt >= watch.fadeStarts.last(), qPrintable(QString::number(hidAt)));
     QCOMPARE(watch.opacityAtFade.last(), 1.0);
     QVERIFY(watch.fadeStarts.last() - second >= kvrShellMs(1800) * 9 / 10);
 }
