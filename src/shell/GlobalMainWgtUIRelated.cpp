@@ -1,6 +1,19 @@
 #include "shell/GlobalMainWgtUIRelated.h"
 
+#include "services/core/LogCategories.h"
+#include "shell/kvrMainWindowActions.h"
+
 GlobalMainWgtUIRelated *g_pUIRelated = nullptr;
+
+namespace {
+// The receiver of a request, or nullptr (with a debug line) while no main window is installed.
+kvrMainWindowActions *receiver(kvrMainWindowActions *actions, const char *request)
+{
+    if (!actions)
+        qCDebug(lcSeams) << request << "without a main window: ignored";
+    return actions;
+}
+} // namespace
 
 GlobalMainWgtUIRelated::GlobalMainWgtUIRelated(QObject *parent)
     : QObject(parent)
@@ -9,15 +22,20 @@ GlobalMainWgtUIRelated::GlobalMainWgtUIRelated(QObject *parent)
 
 GlobalMainWgtUIRelated::~GlobalMainWgtUIRelated() = default;
 
-// Called by name, so the shell widgets do not depend on the main window's class.
 void GlobalMainWgtUIRelated::showTheConfig(int page)
 {
-    if (QObject *mainWindow = parent())
-        QMetaObject::invokeMethod(mainWindow, "showTheConfig", Qt::DirectConnection, Q_ARG(int, page));
+    if (kvrMainWindowActions *actions = receiver(m_pActions, "showTheConfig"))
+        actions->showTheConfig(page);
 }
 
 void GlobalMainWgtUIRelated::closeLRC()
 {
-    if (QObject *mainWindow = parent())
-        QMetaObject::invokeMethod(mainWindow, "toggleLRC", Qt::DirectConnection, Q_ARG(bool, false));
+    if (kvrMainWindowActions *actions = receiver(m_pActions, "closeLRC"))
+        actions->closeLRC();
+}
+
+void GlobalMainWgtUIRelated::login()
+{
+    if (kvrMainWindowActions *actions = receiver(m_pActions, "login"))
+        actions->login();
 }

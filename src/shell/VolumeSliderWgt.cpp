@@ -13,24 +13,33 @@ namespace {
 const QPoint kPlace(817, 565);
 } // namespace
 
-VolumeSliderWgt::VolumeSliderWgt(QWidget *parent)
+VolumeSliderWgt::VolumeSliderWgt(QWidget *parent, SliderClick *slider)
     : QFrame(parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
 
     auto *layout = new QVBoxLayout;
-    if (parent) {
-        m_pSlider = parent->findChild<SliderClick *>(QStringLiteral("volumeslider"));
-        if (m_pSlider)
-            layout->addWidget(m_pSlider);
-    }
     layout->setSpacing(0);
     layout->setContentsMargins(0, 5, 0, 5);
     setLayout(layout);
+    setSlider(slider);
 }
 
 VolumeSliderWgt::~VolumeSliderWgt() = default;
+
+void VolumeSliderWgt::setSlider(SliderClick *slider)
+{
+    if (slider == m_pSlider)
+        return;
+    if (m_pSlider) {
+        layout()->removeWidget(m_pSlider);
+        m_pSlider->setParent(nullptr);
+    }
+    m_pSlider = slider;
+    if (m_pSlider)
+        layout()->addWidget(m_pSlider);
+}
 
 void VolumeSliderWgt::showVolumeSliderWgt()
 {

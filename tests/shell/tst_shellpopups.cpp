@@ -11,6 +11,7 @@
 #include "shell/SliderClick.h"
 #include "shell/VolumeSliderWgt.h"
 #include "shell/kvrLabelInfoHint.h"
+#include "shell/kvrMainWindowActions.h"
 #include "shell/kvrShellState.h"
 #include "shell/kvrSlideProg.h"
 #include "shell/volButton.h"
@@ -21,23 +22,28 @@
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPropertyAnimation>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
 namespace {
 
-// Stands in for the main window: the slots the UI-relations object forwards to, and an event
+// Stands in for the main window: the requests the UI-relations object forwards, and an event
 // filter that counts the favourite synchronisations the custom events ask for.
-class FakeMainWindow : public QWidget
+class FakeMainWindow : public QWidget, public kvrMainWindowActions
 {
     Q_OBJECT
 public:
-    QList<int> configPages;
-    QList<bool> lrcToggles;
+    QStringList requests;
     int syncs = 0;
+
+    void showTheConfig(int page) override { requests << QStringLiteral("config %1").arg(page); }
+    void closeLRC() override { requests << QStringLiteral("closeLRC"); }
+    void login() override { requests << QStringLiteral("login"); }
 
     bool eventFilter(QObject *, QEvent *event) override
     {
@@ -48,10 +54,6 @@ public:
         }
         return false;
     }
-
-public slots:
-    void showTheConfig(int page) { configPages << page; }
-    void toggleLRC(bool show) { lrcToggles << show; }
 };
 
 void sendMove(QWidget *w, QPoint pos)
@@ -139,6 +141,7 @@ private slots:
     void sliderAndVolButtonSignals();
 
     void volumePopupOpensAndCloses();
+    void volumePopupTakesTheSliderLater();
     void playModeChoices_data();
     void playModeChoices();
     void playModeCheckedMode();
@@ -522,7 +525,8 @@ void TestShellPopups::volumePopupOpensAndCloses()
 {
     FakeMainWindow mainWindow;
     mainWindow.setGeometry(30, 40, 980, 716);
-    auto *slider = new SliderClick(&mainWindow);
+    // The play panel makes the slider without a parent and keeps it in a global.
+    auto *slider = new SliderClick;
     slider->setObjectName(QStringLiteral("volumeslider"));
     slider->setOrientation(Qt::Vertical);
     slider->setRange(0, 10000);
@@ -539,17 +543,21 @@ void TestShellPopups::volumePopupOpensAndCloses()
     mainWindow.show();
     QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
 
-    VolumeSliderWgt popup(&mainWindow);
+    VolumeSliderWgt popup(&mainWindow, slider);
     QCOMPARE(popup.slider(), slider);
     QCOMPARE(slider->parentWidget(), &popup);
+    QVERIFY(!slider->isWindow());
     connect(slider, &SliderClick::focusOut, &popup, &VolumeSliderWgt::hideVolumeSliderWgt);
     connect(unmute, &QToolButton::clicked, &popup, &VolumeSliderWgt::showVolumeSliderWgt);
 
     // Opened by the button, at its place relative to the main window.
     unmute->click();
     QVERIFY(popup.isVisible());
+    QVERIFY(slider->isVisible());
     // x() and y() of the main window are its frame's corner.
     QCOMPARE(popup.pos(), mainWindow.pos() + QPoint(817, 565));
+    // The slider takes the focus, so losing it later is what closes the pop-up.
+    QTRY_VERIFY(slider->hasFocus());
 
     // Focus lost elsewhere: hidden, and the next click opens it again.
     QCursor::setPos(5, 5);
@@ -568,6 +576,29 @@ void TestShellPopups::volumePopupOpensAndCloses()
     QVERIFY(popup.isVisible());
 
     g_pUIRelated = nullptr;
+}
+
+void TestShellPopups::volumePopupTakesTheSliderLater()
+{
+    QWidget mainWindow;
+    VolumeSliderWgt popup(&mainWindow);
+    QVERIFY(!popup.slider());
+    popup.showVolumeSliderWgt(); // nothing to focus yet, and nothing breaks
+    popup.hide();
+
+    SliderClick first;
+    auto *second = new SliderClick;
+    popup.setSlider(&first);
+    QCOMPARE(first.parentWidget(), &popup);
+    QCOMPARE(popup.layout()->indexOf(&first), 0);
+
+    // A replaced slider leaves the layout but stays alive for whoever created it.
+    popup.setSlider(second);
+    QCOMPARE(popup.slider(), second);
+    QCOMPARE(second->parentWidget(), &popup);
+    QVERIFY(!first.parentWidget());
+    QCOMPARE(popup.layout()->indexOf(&first), -1);
+    QCOMPARE(popup.layout()->count(), 1);
 }
 
 void TestShellPopups::playModeChoices_data()
@@ -742,17 +773,31 @@ void TestShellPopups::emptyListGoesToTheLibrary()
 void TestShellPopups::uiRelationsForwardToTheMainWindow()
 {
     FakeMainWindow mainWindow;
-    GlobalMainWgtUIRelated relations(&mainWindow);
-    relations.showTheConfig(1);
-    relations.closeLRC();
-    QCOMPARE(mainWindow.configPages, QList<int>{1});
-    QCOMPARE(mainWindow.lrcToggles, QList<bool>{false});
+    // Made as the main window makes it: without a parent.
+    GlobalMainWgtUIRelated relations(nullptr);
     QVERIFY(!relations.m_pActEq && !relations.m_pBtnMute && !relations.m_pLabelAlbumPic);
 
-    // Without a main window the requests go nowhere, quietly.
-    GlobalMainWgtUIRelated orphan(nullptr);
-    orphan.showTheConfig(2);
-    orphan.closeLRC();
+    // Before the window installs itself the requests are logged and go nowhere.
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("showTheConfig.*ignored")));
+    relations.showTheConfig(2);
+    relations.closeLRC();
+    relations.login();
+    QVERIFY(mainWindow.requests.isEmpty());
+
+    relations.setMainWindowActions(&mainWindow);
+    // The desktop lyrics' buttons call through the object's slots, by connection too.
+    QObject sender;
+    connect(&sender, &QObject::objectNameChanged, &relations, &GlobalMainWgtUIRelated::login);
+    relations.showTheConfig(1);
+    relations.closeLRC();
+    sender.setObjectName(QStringLiteral("x"));
+    QCOMPARE(mainWindow.requests,
+             QStringList({QStringLiteral("config 1"), QStringLiteral("closeLRC"), QStringLiteral("login")}));
+
+    // Removed before the window goes away: quiet again.
+    relations.setMainWindowActions(nullptr);
+    relations.closeLRC();
+    QCOMPARE(mainWindow.requests.size(), 3);
 }
 
 void TestShellPopups::customEventsEachSync()

@@ -242,7 +242,8 @@ void TestShellScreenshots::seekBarAndVolume()
     mute->setObjectName(QStringLiteral("btnmute"));
     auto *mode = new QToolButton(&mainWindow);
     mode->setObjectName(QStringLiteral("btnModeAC"));
-    auto *slider = new SliderClick(&mainWindow);
+    // Made as the play panel makes it: without a parent, handed to the pop-up.
+    auto *slider = new SliderClick;
     slider->setObjectName(QStringLiteral("volumeslider"));
     slider->setOrientation(Qt::Vertical);
     slider->setRange(0, 10000);
@@ -257,7 +258,7 @@ void TestShellScreenshots::seekBarAndVolume()
     relations.m_pBtnMute = mute;
     g_pUIRelated = &relations;
 
-    VolumeSliderWgt volume(&mainWindow);
+    VolumeSliderWgt volume(&mainWindow, slider);
     mainWindow.show();
     QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
     volume.ensurePolished();
