@@ -10,6 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev ffmpeg
   libasound2-dev libcurl4-openssl-dev libtag1-dev
   xvfb xauth dbus fonts-noto-cjk locales
+  libxcb1-dev                   # src/shell: asks X whether a compositing manager runs
   clang-14 libclang-rt-14-dev   # scripts/fuzz.sh: clang with libFuzzer
 )
 

@@ -4,7 +4,6 @@
 #include "shell/kvrPopup.h"
 
 #include <QButtonGroup>
-#include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -22,13 +21,15 @@ QToolButton *makeModeButton(QWidget *parent, const QString &text, const QString 
     button->setCheckable(true);
     return button;
 }
+// The dark panel; the rest of the window stays clear.
+const QRect kPanel(0, 0, 78, 101);
 } // namespace
 
 PlayModeWgt::PlayModeWgt(QWidget *parent)
     : QFrame(parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    kvrPreparePopupPanel(this, kPanel);
 
     m_btnModeAC =
         makeModeButton(this, QStringLiteral("顺序播放"), tr("循环播放所有歌曲"), "PlayModeWgtm_btnModeAC");
@@ -118,6 +119,5 @@ void PlayModeWgt::focusOutEvent(QFocusEvent *)
 
 void PlayModeWgt::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.fillRect(QRect(0, 0, 78, 101), QColor(0, 0, 0, 176));
+    kvrPaintPopupPanel(this, kPanel);
 }

@@ -5,19 +5,20 @@
 #include "shell/kvrPopup.h"
 #include "shell/volButton.h"
 
-#include <QPainter>
 #include <QVBoxLayout>
 
 namespace {
 // Above the volume button of the play panel, relative to the main window's corner.
 const QPoint kPlace(817, 565);
+// The dark panel; the rest of the window stays clear.
+const QRect kPanel(0, 0, 30, 101);
 } // namespace
 
 VolumeSliderWgt::VolumeSliderWgt(QWidget *parent, SliderClick *slider)
     : QFrame(parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    kvrPreparePopupPanel(this, kPanel);
 
     auto *layout = new QVBoxLayout;
     layout->setSpacing(0);
@@ -62,8 +63,7 @@ void VolumeSliderWgt::hideVolumeSliderWgt()
 
 void VolumeSliderWgt::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.fillRect(QRect(0, 0, 30, 101), QColor(0, 0, 0, 176));
+    kvrPaintPopupPanel(this, kPanel);
 }
 
 void VolumeSliderWgt::focusOutEvent(QFocusEvent *) {}

@@ -1,12 +1,15 @@
 #include "shell/kvrLabelInfoHint.h"
 
 #include "shell/ShellGlobals.h"
+#include "shell/kvrCompositor.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPropertyAnimation>
+#include <QRegion>
 #include <QScreen>
 #include <QTimer>
 
@@ -18,13 +21,31 @@ constexpr int kHeight = 34;
 constexpr int kPadding = 45;
 // Toasts appear below the middle of the window, over the list area rather than the title.
 constexpr int kBelowCentre = 240;
+// A long text is shortened to leave this much of the window free on either side of the strip...
+constexpr int kEdge = 20;
+// ...but always keeps at least this much.
+constexpr int kMinTextWidth = 120;
+
+QPainterPath roundedStripPath(int width)
+{
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, width, kHeight - 1), 16, 16, Qt::AbsoluteSize);
+    return path;
+}
+
+// The strip's outline as a window shape, for an opaque window: without a compositor the corners
+// outside the rounded ends are cut away instead of showing black.
+QRegion roundedStrip(int width)
+{
+    return QRegion(roundedStripPath(width).toFillPolygon().toPolygon());
+}
 } // namespace
 
 kvrLabelInfoHint::kvrLabelInfoHint(QWidget *parent)
     : QLabel(parent)
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    kvrSetTranslucentIfComposited(this);
 
     // Parented, unlike a bare timer, so it goes with the hint.
     m_pTimer = new QTimer(this);
@@ -46,10 +67,6 @@ kvrLabelInfoHint::~kvrLabelInfoHint() = default;
 
 void kvrLabelInfoHint::showHint(QWidget *centerShow, QString sText)
 {
-    m_staticText.setText(sText);
-    m_nWidth = QFontMetrics(m_font).horizontalAdvance(sText) + kPadding;
-    resize(m_nWidth, kHeight);
-
     QRect area;
     QPoint offset;
     if (centerShow) {
@@ -60,6 +77,22 @@ void kvrLabelInfoHint::showHint(QWidget *centerShow, QString sText)
         area = QRect(QPoint(0, 0), screen->geometry().size());
         offset = screen->geometry().topLeft();
     }
+
+    // A text too long for the window (a file path) keeps its beginning, which says what happened,
+    // and its end, which names the file; the whole text is the tool tip.
+    const QFontMetrics metrics(m_font);
+    const int widest = qMax(kMinTextWidth, area.width() - 2 * kEdge - kPadding);
+    QString shown = sText;
+    if (metrics.horizontalAdvance(sText) > widest)
+        shown = metrics.elidedText(sText, Qt::ElideMiddle, widest);
+    setToolTip(shown == sText ? QString() : sText);
+
+    m_staticText.setText(shown);
+    m_nWidth = metrics.horizontalAdvance(shown) + kPadding;
+    resize(m_nWidth, kHeight);
+    if (!testAttribute(Qt::WA_TranslucentBackground))
+        setMask(roundedStrip(m_nWidth));
+
     QRect own = rect();
     own.moveCenter(QPoint((area.left() + area.right()) / 2, (area.top() + area.bottom()) / 2));
     move(own.topLeft() + offset + QPoint(0, kBelowCentre));
@@ -87,8 +120,13 @@ void kvrLabelInfoHint::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(m_background);
-    painter.drawRoundedRect(QRectF(0, 0, m_nWidth, kHeight - 1), 16, 16, Qt::AbsoluteSize);
+    if (testAttribute(Qt::WA_TranslucentBackground)) {
+        painter.setBrush(m_background);
+        painter.drawPath(roundedStripPath(m_nWidth));
+    } else {
+        painter.setBrush(kvrOpaqueOverWindow(m_background.color()));
+        painter.drawRect(rect());
+    }
     painter.setFont(m_font);
     painter.setPen(m_textColor);
     painter.drawStaticText(QPointF(22, 6), m_staticText);

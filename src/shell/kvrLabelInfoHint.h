@@ -20,6 +20,8 @@ public:
     ~kvrLabelInfoHint() override;
 
     int stripWidth() const { return m_nWidth; }
+    // The text as shown: a text too wide for the window is shortened in the middle (the whole
+    // text is then the tool tip).
     QString hintText() const { return m_staticText.text(); }
 
 public slots:

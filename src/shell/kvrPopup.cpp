@@ -1,6 +1,10 @@
 #include "shell/kvrPopup.h"
 
+#include "shell/kvrCompositor.h"
+
+#include <QColor>
 #include <QCursor>
+#include <QPainter>
 #include <QWidget>
 
 bool kvrIsMouseOver(const QWidget *w)
@@ -15,4 +19,22 @@ void kvrShowPopup(QWidget *popup, QWidget *focus)
     popup->activateWindow();
     if (focus)
         focus->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+namespace {
+const QColor kPanel(0, 0, 0, 176);
+} // namespace
+
+void kvrPreparePopupPanel(QWidget *popup, const QRect &panel)
+{
+    kvrSetTranslucentIfComposited(popup);
+    if (!popup->testAttribute(Qt::WA_TranslucentBackground))
+        popup->setMask(panel);
+}
+
+void kvrPaintPopupPanel(QWidget *popup, const QRect &panel)
+{
+    QPainter painter(popup);
+    painter.fillRect(panel, popup->testAttribute(Qt::WA_TranslucentBackground) ? kPanel
+                                                                               : kvrOpaqueOverWindow(kPanel));
 }

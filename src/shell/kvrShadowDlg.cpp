@@ -1,6 +1,9 @@
 #include "shell/kvrShadowDlg.h"
 
+#include "shell/kvrCompositor.h"
+
 #include <QGuiApplication>
+#include <QLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
@@ -9,12 +12,56 @@
 namespace {
 // Width of the transparent margin that holds the shadow; the dialogs' layouts use the same value.
 constexpr int kShadow = 16;
+
+int withoutShadow(int length)
+{
+    return length >= QWIDGETSIZE_MAX ? length : qMax(0, length - 2 * kShadow);
+}
+
+// Takes the shadow margin out of an opaque window once, when it is polished: by then its
+// constructor has set the layout, and its size has not yet been fitted to the layout.
+class ShadowMarginRemover : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Polish)
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        window->removeEventFilter(this);
+        if (QLayout *layout = window->layout()) {
+            const QMargins m = layout->contentsMargins();
+            layout->setContentsMargins(qMax(0, m.left() - kShadow), qMax(0, m.top() - kShadow),
+                                       qMax(0, m.right() - kShadow), qMax(0, m.bottom() - kShadow));
+        }
+        // A fixed size or a largest size is the dialog's own; a smallest size may be the
+        // layout's, which follows the new margins by itself.
+        const QSize max = window->maximumSize();
+        if (window->minimumSize() == max)
+            window->setFixedSize(withoutShadow(max.width()), withoutShadow(max.height()));
+        else
+            window->setMaximumSize(withoutShadow(max.width()), withoutShadow(max.height()));
+        if (window->testAttribute(Qt::WA_Resized))
+            window->resize(withoutShadow(window->width()), withoutShadow(window->height()));
+        return false;
+    }
+};
 } // namespace
 
 kvrShadowDlg::kvrShadowDlg(QWidget *parent)
     : QDialog(parent)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    prepareShadowWindow(this);
+}
+
+void kvrShadowDlg::prepareShadowWindow(QWidget *window)
+{
+    kvrSetTranslucentIfComposited(window);
+    if (!window->testAttribute(Qt::WA_TranslucentBackground))
+        window->installEventFilter(new ShadowMarginRemover(window));
 }
 
 kvrShadowDlg::~kvrShadowDlg() = default;
@@ -23,6 +70,11 @@ void kvrShadowDlg::paintShadow(QWidget *widget)
 {
     const int w = widget->width();
     const int h = widget->height();
+
+    if (!widget->testAttribute(Qt::WA_TranslucentBackground)) {
+        QPainter(widget).fillRect(QRect(0, 0, w, h), Qt::white);
+        return;
+    }
 
     QPainterPath card;
     card.setFillRule(Qt::WindingFill);

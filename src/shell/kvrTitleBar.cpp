@@ -5,12 +5,6 @@
 #include <QMouseEvent>
 #include <QToolButton>
 
-namespace {
-// The title bar sits this far right of and below the dialog's corner; adding it to the press
-// point keeps the dialog under the cursor exactly where it was grabbed.
-const QPoint kShadowOffset(16, 16);
-} // namespace
-
 kvrTitleBar::kvrTitleBar(QWidget *parent)
     : QFrame(parent)
 {
@@ -36,7 +30,10 @@ void kvrTitleBar::mousePressEvent(QMouseEvent *event)
 {
     const QPoint global = event->globalPosition().toPoint();
     m_bPressed = true;
-    m_ptPress = global + kShadowOffset;
+    // The title bar sits 16 pixels right of and below the dialog's corner, or at the corner when
+    // the dialog has no shadow margin; adding its offset keeps the dialog under the cursor exactly
+    // where it was grabbed.
+    m_ptPress = global + pos();
     m_ptOrigin = global - event->position().toPoint();
 }
 

@@ -2,6 +2,7 @@
 // question, and the progress dialog's Escape key.
 
 #include "shell/ShellGlobals.h"
+#include "shell/kvrCompositor.h"
 #include "shell/kvrDlgQuitHint.h"
 #include "shell/kvrMessageBox.h"
 #include "shell/kvrProgressDialog.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -52,6 +54,7 @@ private slots:
     // The message box's wait and fade at a tenth of their length: the same sequence, faster.
     void initTestCase() { kvrSetShellTimeScale(0.1); }
     void shadowCardAndRings();
+    void titleBarDragsWithAnyButton_data();
     void titleBarDragsWithAnyButton();
     void messageBoxButtons_data();
     void messageBoxButtons();
@@ -68,8 +71,11 @@ private slots:
 
 void TestShellDialogs::shadowCardAndRings()
 {
+    // Offscreen windows are taken as composited, so the shadow is drawn as designed.
+    QVERIFY(kvrHasCompositor());
     kvrShadowDlg dialog;
     dialog.resize(200, 100);
+    dialog.ensurePolished();
     const QImage image = dialog.grab().toImage().convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(image.size(), QSize(200, 100));
 
@@ -93,33 +99,43 @@ void TestShellDialogs::shadowCardAndRings()
     QCOMPARE(qGreen(ring), qBlue(ring));
 }
 
+void TestShellDialogs::titleBarDragsWithAnyButton_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QPoint>("barPos");
+    QTest::newRow("left") << Qt::LeftButton << QPoint(16, 16);
+    QTest::newRow("right") << Qt::RightButton << QPoint(16, 16);
+    // A dialog drawn without its shadow margin has the title bar at its corner.
+    QTest::newRow("no shadow margin") << Qt::LeftButton << QPoint(0, 0);
+}
+
 void TestShellDialogs::titleBarDragsWithAnyButton()
 {
-    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
-        QDialog dialog;
-        dialog.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-        auto *bar = new kvrTitleBar(&dialog);
-        bar->setGeometry(16, 16, 200, 30);
-        dialog.resize(240, 120);
-        dialog.move(100, 100);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        const QPoint start = dialog.pos();
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QPoint, barPos);
+    QDialog dialog;
+    dialog.setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    auto *bar = new kvrTitleBar(&dialog);
+    bar->setGeometry(QRect(barPos, QSize(200, 30)));
+    dialog.resize(240, 120);
+    dialog.move(100, 100);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QPoint start = dialog.pos();
 
-        QTest::mousePress(bar, button, Qt::NoModifier, QPoint(20, 10));
-        QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), bar->mapToGlobal(QPointF(60, 40)), button,
-                         button, Qt::NoModifier);
-        QApplication::sendEvent(bar, &move);
-        QTest::mouseRelease(bar, button, Qt::NoModifier, QPoint(60, 40));
-        // The dialog follows the cursor by exactly the distance it moved.
-        QCOMPARE(dialog.pos(), start + QPoint(40, 30));
+    QTest::mousePress(bar, button, Qt::NoModifier, QPoint(20, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), bar->mapToGlobal(QPointF(60, 40)), button, button,
+                     Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+    QTest::mouseRelease(bar, button, Qt::NoModifier, QPoint(60, 40));
+    // The dialog follows the cursor by exactly the distance it moved.
+    QCOMPARE(dialog.pos(), start + QPoint(40, 30));
 
-        // After the release, moving does nothing.
-        QMouseEvent after(QEvent::MouseMove, QPointF(90, 90), bar->mapToGlobal(QPointF(90, 90)), Qt::NoButton,
-                          Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(bar, &after);
-        QCOMPARE(dialog.pos(), start + QPoint(40, 30));
-    }
+    // After the release, moving does nothing.
+    QMouseEvent after(QEvent::MouseMove, QPointF(90, 90), bar->mapToGlobal(QPointF(90, 90)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &after);
+    QCOMPARE(dialog.pos(), start + QPoint(40, 30));
 }
 
 void TestShellDialogs::messageBoxButtons_data()
@@ -152,6 +168,8 @@ void TestShellDialogs::messageBoxButtons()
     QCOMPARE(box.objectName(), QStringLiteral("kvrMessageBox"));
     QVERIFY(box.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(box.testAttribute(Qt::WA_TranslucentBackground));
+    box.ensurePolished();
+    QCOMPARE(box.layout()->contentsMargins(), QMargins(16, 16, 16, 16));
 
     QStringList present;
     for (QPushButton *b : box.findChildren<QPushButton *>())
