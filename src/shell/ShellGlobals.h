@@ -15,3 +15,13 @@ extern int g_nPlayMode;
 double kvrShellTimeScale();
 void kvrSetShellTimeScale(double scale);
 int kvrShellMs(int ms);
+
+class QString;
+
+// Makes a Chinese sans face installed on the machine (Noto Sans CJK SC first) the application
+// font's family, and its substitute for the faces the style sheet and the lyrics name, which Linux
+// does not have: "微软雅黑", "宋体" and "幼圆". Naming the simplified-Chinese face keeps the Chinese
+// forms of Han characters under any locale, where a fallback would pick the Japanese ones outside
+// a Chinese locale. Called by main once the application exists. Returns the family used, or an
+// empty text (and changes nothing) when no such face is installed.
+QString kvrInstallChineseFonts();

@@ -2,6 +2,7 @@
 
 #include "shell/ShellGlobals.h"
 #include "shell/kvrPixmap.h"
+#include "shell/kvrTextWrap.h"
 #include "shell/kvrTitleBar.h"
 
 #include <QFrame>
@@ -33,7 +34,8 @@ kvrMessageBox::kvrMessageBox(QWidget *parent, QString title, QString text, int t
     picture->setObjectName(QStringLiteral("kvrMessageBox_labelPic"));
     picture->setPixmap(kvrPixmap(QStringLiteral(":/qss/debug/images/btnimage/tp/noticeTips.png")));
 
-    auto *label = new QLabel(text);
+    // A file path in the text would be one unbreakable word, clipped at the label's width.
+    auto *label = new QLabel(kvrWrapAnywhere(text));
     label->setObjectName(QStringLiteral("kvrMessageBox_label"));
     label->setWordWrap(true);
 
@@ -95,6 +97,12 @@ kvrMessageBox::~kvrMessageBox() = default;
 
 void kvrMessageBox::showEvent(QShowEvent *)
 {
+    // Qt sizes a new window to at most two thirds of the screen, which a long text wrapped into
+    // many lines can need more than (on a small screen at twice the scale, soon): the text
+    // decides the height, so that no line is cut off.
+    const int needed = heightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
     centreOnParentOrDesktop(this);
     if (m_nType == 2)
         QTimer::singleShot(kvrShellMs(kFadeDelayMs), this, &kvrMessageBox::closeAnimatOpacity);

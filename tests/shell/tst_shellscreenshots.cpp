@@ -7,6 +7,7 @@
 #include "services/core/Globals.h"
 #include "shell/GlobalMainWgtUIRelated.h"
 #include "shell/PlayModeWgt.h"
+#include "shell/ShellGlobals.h"
 #include "shell/SliderClick.h"
 #include "shell/VolumeSliderWgt.h"
 #include "shell/kvrDlgQuitHint.h"
@@ -125,14 +126,11 @@ private slots:
 
 void TestShellScreenshots::initTestCase()
 {
-    // The player's application font: 12 pixels of "微软雅黑", else "宋体"; on Linux the font
-    // configuration supplies the Chinese glyphs.
+    // The player's application font: 12 pixels of "微软雅黑", which main maps to the installed
+    // Chinese face.
+    kvrInstallChineseFonts();
     QFont font(QStringLiteral("微软雅黑"));
     font.setPixelSize(12);
-    if (!font.exactMatch()) {
-        font = QFont(QStringLiteral("宋体"));
-        font.setPixelSize(12);
-    }
     QApplication::setFont(font);
     const QString css = loadStyleSheet();
     QVERIFY2(!css.isEmpty(), "ss.css is missing or does not decipher");
@@ -151,6 +149,11 @@ void TestShellScreenshots::messageBoxes_data()
         << QStringLiteral("因网络问题，登录失败，请稍后重试。如果问题一直存在，请检查网络设置后再试。");
     QTest::newRow("messagebox-type2-fading") << 2 << QString() << QStringLiteral("已添加到默认歌单");
     QTest::newRow("messagebox-type3-busy") << 3 << QString() << QStringLiteral("努力登录中,请稍候...");
+    QTest::newRow("messagebox-type1-path")
+        << 1 << QString()
+        << QStringLiteral(
+               "不能保存文件 /media/usb0/Music_Collection-2019_Remastered.Deluxe_Edition_Disc_1_of_4/"
+               "01_Some-Singer_First.Song.Title_Live_at_the_Arena_2019_(Remastered).flac: 权限不够.");
 }
 
 void TestShellScreenshots::messageBoxes()
