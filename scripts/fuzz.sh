@@ -13,7 +13,7 @@ seconds=${1:-10}
 [ $# -gt 0 ] && shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(decipher base64cus filenamebase64 httpanswer songinfoanswer updatecheck pictureindex audiofile)
+  targets=(decipher base64cus filenamebase64 httpanswer songinfoanswer updatecheck pictureindex audiofile secondstart)
 fi
 build=${KVR_FUZZ_BUILD_DIR:-$top/build-fuzz}
 jobs=${KVR_FUZZ_JOBS:-$(nproc)}

@@ -11,6 +11,7 @@ packages=(
   libasound2-dev libcurl4-openssl-dev libtag1-dev
   xvfb xauth dbus fonts-noto-cjk locales
   libxcb1-dev                   # src/shell: asks X whether a compositing manager runs
+  qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev  # src/online: the service's pages
   clang-14 libclang-rt-14-dev   # scripts/fuzz.sh: clang with libFuzzer
 )
 

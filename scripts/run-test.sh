@@ -34,7 +34,7 @@ fi
 if [ "$mode" = display ]; then
   unset WAYLAND_DISPLAY
   export QT_QPA_PLATFORM=xcb
-  cmd=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "${cmd[@]}")
+  cmd=(xvfb-run -a -s "-screen 0 ${KVR_XVFB_SCREEN:-1280x1024x24} -nolisten tcp" "${cmd[@]}")
 else
   export QT_QPA_PLATFORM=offscreen
 fi

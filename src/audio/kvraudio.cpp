@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -53,6 +54,9 @@ extern "C" {
 DWORD BASS_GetVersion(void)
 {
     setLastError(BASS_OK);
+    // Lets a whole-program test see the player refuse a layer of another version.
+    if (const char *reported = std::getenv("KVR_AUDIO_REPORT_VERSION"); reported && *reported)
+        return DWORD(std::strtoul(reported, nullptr, 0));
     return kVersion;
 }
 

@@ -105,7 +105,7 @@ typedef struct
     float fGain;      // dB, -15..15
 } BASS_DX8_PARAMEQ;
 
-DWORD BASS_GetVersion(void); // high word 0x0204
+DWORD BASS_GetVersion(void); // high word 0x0204; KVR_AUDIO_REPORT_VERSION=<number> reports that instead
 int BASS_ErrorGetCode(void);
 
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *dsguid);

@@ -11,6 +11,8 @@
 #include <cmath>
 
 int g_nPlayMode = 3;
+bool g_bEqOn = false;
+bool g_bFadeInOut = false;
 
 namespace {
 

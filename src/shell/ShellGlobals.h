@@ -7,6 +7,10 @@
 // The play mode: 0 repeat one, 1 in order without wrap, 2 loop in order, 3 random. The play-mode
 // pop-up writes 2, 0 or 3; the next-song choice of the play lists reads it.
 extern int g_nPlayMode;
+// The equalizer is on ("eq" not "0"), and pause, resume and seek fade ("siso" is "1"); restored
+// by the main window at start.
+extern bool g_bEqOn;
+extern bool g_bFadeInOut;
 
 // How long the shell's timed effects last (a hint's hold, fades, a message box's wait) against
 // their designed length: 1, unless the environment variable KVR_TIME_SCALE holds another positive

@@ -1,0 +1,333 @@
+// Page switching, the count texts, the web navigation buttons, the volume, and the commands
+// whose windows come later (they say so in the debug output and do nothing else).
+
+#include "app/MainWindow.h"
+
+#include "app/AppLog.h"
+#include "app/miniWgt.h"
+#include "audio/kvraudio.h"
+#include "device/UsbSelectForm.h"
+#include "lyrics/desktopLrc.h"
+#include "online/KvrWebView.h"
+#include "online/MyWebView.h"
+#include "online/kvrDrawerWeb.h"
+#include "playlists/WgtPlaylistAll.h"
+#include "services/core/Globals.h"
+#include "services/core/MyIni.h"
+#include "services/net/ServiceEndpoints.h"
+#include "services/playback/songplayHandler.h"
+#include "settings/kvrEqWidget.h"
+#include "shell/ShellGlobals.h"
+#include "shell/SliderClick.h"
+#include "shell/volButton.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+// Back and reload of the web pages are debounced: a second click within this time is dropped.
+constexpr int kWebDebounceMs = 600;
+
+void showOnly(const QList<QWidget *> &labels, int index)
+{
+    for (int i = 0; i < labels.size(); ++i)
+        labels.at(i)->setVisible(i == index);
+}
+
+} // namespace
+
+void MainWindow::updateCountLabels(int nKind, int nCount)
+{
+    const QString count = QString::number(nCount);
+    switch (nKind) {
+    case 0:
+        if (auto *label = findChild<QLabel *>(QStringLiteral("topm_labelPlaylistSongCount")))
+            label->setText(tr("共%1首歌曲").arg(count));
+        break;
+    case 1:
+        m_pLabelFavSingerCount->setText(tr("共%1个歌手").arg(count));
+        break;
+    case 2:
+        m_pLabelFavListCount->setText(tr("共%1个歌单").arg(count));
+        break;
+    case 3:
+        m_pLabelLocalSingerCount->setText(tr("共%1个歌手").arg(count));
+        break;
+    case 4:
+        m_pLabelLocalAlbumCount->setText(tr("共%1个专辑").arg(count));
+        break;
+    case 5: {
+        const int width = nCount <= 9 ? 12 : (nCount <= 99 ? 16 : 20);
+        m_pLabelPlaylistBadge->setStyleSheet(g_sBadgeStyleTemplate.arg(width).arg(16));
+        m_pLabelPlaylistBadge->setText(nCount > 99 ? QStringLiteral("99+") : count);
+        m_pLabelPlaylistBadge->adjustSize();
+        m_pCountPlaylistAll->setText(tr("共%1首歌曲").arg(count));
+        break;
+    }
+    case 6:
+        m_pCountPlaylistRecent->setText(tr("共%1首歌曲").arg(count));
+        break;
+    case 7:
+        m_pCountPlaylistChart->setText(tr("共%1首歌曲").arg(count));
+        break;
+    case 8:
+        m_pLabelLocalDirCount->setText(tr("共%1个目录").arg(count));
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::showThePlaylistWgt(int n)
+{
+    m_pPlaylistStack->setCurrentIndex(n);
+    showOnly({m_pCountPlaylistAll, m_pCountPlaylistRecent, m_pCountPlaylistChart}, qBound(0, n, 2));
+}
+
+void MainWindow::showTheFavWgt(int n)
+{
+    m_pFavStack->setCurrentIndex(n);
+    showOnly({m_pLabelFavListCount, m_pLabelFavSingerCount, m_pLabelFavAllSong}, qBound(0, n, 2));
+}
+
+void MainWindow::showTheLocalWgt(int n)
+{
+    m_pLocalStack->setCurrentIndex(n);
+    showOnly({m_pLabelLocalDirCount, m_pLabelLocalAlbumCount, m_pLabelLocalSingerCount, m_pLabelLocalAllSong},
+             qBound(0, n, 3));
+}
+
+void MainWindow::programShowTheAlbumWgt()
+{
+    if (QAbstractButton *album = m_pLocalTabs->button(1))
+        album->setChecked(true);
+    showTheLocalWgt(1);
+}
+
+void MainWindow::showTheWebWgt(int n)
+{
+    if (g_pWebDrawer)
+        g_pWebDrawer->closeMyself();
+    m_pWebStack->setCurrentIndex(n);
+}
+
+void MainWindow::onmSheBeiAnNiuClicked()
+{
+    m_pUsbSelectForm->shuaXinUsbSheBei();
+    m_pLabelNewDevice->hide();
+}
+
+void MainWindow::gotoSuggestUrl()
+{
+    QDesktopServices::openUrl(QUrl(g_endpoints().suggestionPage));
+}
+
+void MainWindow::webBack()
+{
+    static bool armed = false;
+    if (armed)
+        return;
+    armed = true;
+    QTimer::singleShot(kWebDebounceMs, this, [] { armed = false; });
+    QWidget *page = m_pTbWeb->isChecked() ? m_pWebStack->currentWidget() : m_pRadioStack->currentWidget();
+    if (auto *view = qobject_cast<MyWebView *>(page))
+        view->m_pWebView->back();
+}
+
+void MainWindow::webReload()
+{
+    static bool armed = false;
+    if (armed)
+        return;
+    armed = true;
+    QTimer::singleShot(kWebDebounceMs, this, [] { armed = false; });
+    QWidget *page = m_pTbWeb->isChecked() ? m_pWebStack->currentWidget() : m_pRadioStack->currentWidget();
+    if (auto *view = qobject_cast<MyWebView *>(page))
+        view->m_pWebView->reload();
+}
+
+void MainWindow::setVolume(int nVolume)
+{
+    BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, DWORD(qBound(0, nVolume, 10000)));
+    const bool silent = nVolume <= 0;
+    m_pBtnMute->setVisible(silent);
+    m_pBtnUnmute->setVisible(!silent);
+}
+
+void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        commandNotAvailable("the tray pop-up");
+        break;
+    case QSystemTrayIcon::DoubleClick:
+    case QSystemTrayIcon::Trigger:
+        activateMainWnd();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::toggleLRC(bool bDisplay)
+{
+    if (g_pDesktopLrc)
+        g_pDesktopLrc->setVisible(bDisplay);
+    // Each switch is set only when it differs, so the three do not toggle each other in a loop.
+    if (m_pActLrc && m_pActLrc->isChecked() != bDisplay)
+        m_pActLrc->setChecked(bDisplay);
+    if (m_pBtnLrc && m_pBtnLrc->isChecked() != bDisplay)
+        m_pBtnLrc->setChecked(bDisplay);
+    if (m_pMiniTbLrc && m_pMiniTbLrc->isChecked() != bDisplay)
+        m_pMiniTbLrc->setChecked(bDisplay);
+    MyIni(nullptr, g_sDataDir + QStringLiteral("/configu.ini"))
+        .setValue(QStringLiteral("ShowGeCi"), bDisplay ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void MainWindow::closeLRC()
+{
+    toggleLRC(false);
+}
+
+void MainWindow::toggleEq(bool bDisplay)
+{
+    if (m_pEqWidget)
+        m_pEqWidget->setVisible(bDisplay);
+}
+
+void MainWindow::dealWithWebLink(const QUrl &url)
+{
+    qCDebug(lcApp) << "web-link commands are not available yet:" << url.toString().left(200);
+}
+
+void MainWindow::navigate2TheUrl(const QString &sUrl)
+{
+    qCDebug(lcApp) << "the web drawer does not open pages yet:" << sUrl.left(200);
+}
+
+// ---- Commands whose windows and behaviour come with their own pages ----
+
+void MainWindow::login()
+{
+    commandNotAvailable("the login");
+}
+void MainWindow::showTheConfig(int page)
+{
+    qCDebug(lcApp) << "settings page" << page;
+    commandNotAvailable("the settings dialog");
+}
+void MainWindow::showConfig()
+{
+    showTheConfig(0);
+}
+void MainWindow::showAbout()
+{
+    commandNotAvailable("the about dialog");
+}
+void MainWindow::manualUpdate()
+{
+    commandNotAvailable("the update dialog");
+}
+void MainWindow::onActDingShiGuanJi()
+{
+    commandNotAvailable("the timed shutdown");
+}
+void MainWindow::onTimerGuanJi() {}
+void MainWindow::toggleLRCBox(bool bDisplay)
+{
+    qCDebug(lcApp) << "lyric box" << bDisplay;
+    commandNotAvailable("the lyric box");
+}
+void MainWindow::toggleLrcBoxFullscreen(bool bFull)
+{
+    qCDebug(lcApp) << "lyric box full screen" << bFull;
+    commandNotAvailable("the full-screen lyric box");
+}
+void MainWindow::showNormalFromLrc()
+{
+    if (m_ppbcLRCBox)
+        m_ppbcLRCBox->setChecked(false);
+}
+void MainWindow::showMini()
+{
+    commandNotAvailable("the mini player");
+}
+void MainWindow::minitoMainWnd()
+{
+    commandNotAvailable("the mini player");
+}
+void MainWindow::setTopMost(bool bTopmost)
+{
+    qCDebug(lcApp) << "top most" << bTopmost;
+    commandNotAvailable("stay on top");
+}
+void MainWindow::searchThroughNet()
+{
+    commandNotAvailable("the web search");
+}
+void MainWindow::searchContentChanged(const QString &text)
+{
+    qCDebug(lcApp) << "search text" << text.left(100);
+}
+void MainWindow::mainMenuActHovered(QAction *) {}
+void MainWindow::mainMenuAbouttoHide() {}
+void MainWindow::resumeOrPause()
+{
+    commandNotAvailable("play and pause");
+}
+void MainWindow::playPrevSong()
+{
+    commandNotAvailable("the previous song");
+}
+void MainWindow::playNextSong()
+{
+    commandNotAvailable("the next song");
+}
+void MainWindow::setPlayMode(QAction *action)
+{
+    if (action == m_pActModeSingle)
+        g_nPlayMode = 0;
+    else if (action == m_pActModeOrder)
+        g_nPlayMode = 2;
+    else if (action == m_pActModeRandom)
+        g_nPlayMode = 3;
+    showOnePlayModeBtn(g_nPlayMode);
+}
+void MainWindow::setPlayModeActionCheckState(int mode)
+{
+    m_pActModeSingle->setChecked(mode == 0);
+    m_pActModeOrder->setChecked(mode == 2);
+    m_pActModeRandom->setChecked(mode == 3);
+}
+void MainWindow::showOnePlayModeBtn(int mode)
+{
+    m_pBtnModeSC->setVisible(mode == 0);
+    m_pBtnModeAC->setVisible(mode == 2);
+    m_pBtnModeR->setVisible(mode == 3);
+}
+void MainWindow::shareThePlayingSong()
+{
+    commandNotAvailable("sharing");
+}
+void MainWindow::downThePlayingSong()
+{
+    commandNotAvailable("downloading the playing song");
+}
+void MainWindow::saveThePlayingSongtoDefaultGedan()
+{
+    commandNotAvailable("loving the playing song");
+}
+void MainWindow::DealWithSliderPosChange(int pos)
+{
+    qCDebug(lcApp) << "seek to" << pos;
+    commandNotAvailable("seeking");
+}
+void MainWindow::DealWithSliderPosChanging(int) {}
+void MainWindow::addsongtoRecentlists() {}

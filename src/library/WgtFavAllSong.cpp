@@ -1,0 +1,6 @@
+#include "library/WgtFavAllSong.h"
+
+WgtFavAllSong::WgtFavAllSong(QWidget *parent)
+    : QWidget(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "library/WgtFavSinger.h"
+
+WgtFavSinger::WgtFavSinger(QWidget *parent)
+    : QWidget(parent)
+{
+}

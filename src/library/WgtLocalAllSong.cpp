@@ -1,0 +1,6 @@
+#include "library/WgtLocalAllSong.h"
+
+WgtLocalAllSong::WgtLocalAllSong(QWidget *parent)
+    : QWidget(parent)
+{
+}

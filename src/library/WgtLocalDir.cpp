@@ -1,0 +1,6 @@
+#include "library/WgtLocalDir.h"
+
+WgtLocalDir::WgtLocalDir(QWidget *parent)
+    : QWidget(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "library/WgtLocalSinger.h"
+
+WgtLocalSinger::WgtLocalSinger(QWidget *parent)
+    : QWidget(parent)
+{
+}

@@ -1,0 +1,3 @@
+#include "lyrics/LyricsLog.h"
+
+Q_LOGGING_CATEGORY(lcLyrics, "kvr.lyrics")

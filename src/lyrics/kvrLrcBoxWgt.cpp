@@ -1,0 +1,6 @@
+#include "lyrics/kvrLrcBoxWgt.h"
+
+kvrLrcBoxWgt::kvrLrcBoxWgt(QWidget *parent)
+    : QFrame(parent)
+{
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QFrame>
+
+// The full-window lyric page: its title bar above the lyric box.
+class kvrLrcBoxWgt : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit kvrLrcBoxWgt(QWidget *parent = nullptr);
+
+    bool m_bFullScreen = false;
+};

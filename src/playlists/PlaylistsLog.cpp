@@ -1,0 +1,3 @@
+#include "playlists/PlaylistsLog.h"
+
+Q_LOGGING_CATEGORY(lcPlaylists, "kvr.playlists")

@@ -1,0 +1,6 @@
+#include "playlists/WgtPlaylistChart.h"
+
+WgtPlaylistChart::WgtPlaylistChart(QWidget *parent)
+    : WgtPlaylistBase(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "playlists/WgtPlaylistRecent.h"
+
+WgtPlaylistRecent::WgtPlaylistRecent(QWidget *parent)
+    : WgtPlaylistBase(parent)
+{
+}
