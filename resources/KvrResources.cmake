@@ -6,7 +6,8 @@
 #   kvr_add_shell_resources(<target>)  compiles the pictures and Qt's Chinese translation into
 #                                      <target> (a static library passes them on to whatever links it)
 #   kvrinstallfiles                    target that puts "ss.css", "config.ini", "configu.ini" and the
-#                                      skin folder "images/bkimg" beside the programs
+#                                      skin folder "images/bkimg", and the default album picture
+#                                      "images/DefaultArtistrImg.png" beside the programs
 
 set(KVR_RESOURCES_DIR ${CMAKE_CURRENT_LIST_DIR})
 
@@ -90,10 +91,18 @@ function(kvr_add_shell_resources target)
     COMMENT "Copying Qt's Chinese translation"
     VERBATIM)
 
+  # Qt cannot render an animation from a drawing: the spinner is a GIF kept with the sources.
+  set(animations ${res}/qss/debug/images/btnimage/else/webLoading.gif)
+  add_custom_command(
+    OUTPUT ${animations}
+    COMMAND ${CMAKE_COMMAND} -E copy ${KVR_RESOURCES_DIR}/images/anim/webLoading.gif ${animations}
+    DEPENDS ${KVR_RESOURCES_DIR}/images/anim/webLoading.gif
+    VERBATIM)
+
   qt_add_resources(${target} kvrshellres
     PREFIX "/"
     BASE ${res}
-    FILES ${pictures} ${translations})
+    FILES ${pictures} ${translations} ${animations})
 endfunction()
 
 # ---- Installation files beside the programs ----
@@ -109,6 +118,16 @@ add_custom_command(
   COMMENT "Rendering the skin pictures"
   VERBATIM)
 list(APPEND install_files ${skins})
+
+kvr_manifest_outputs(${KVR_RESOURCES_DIR}/images/programimages.txt ${KVR_OUTPUT_DIR}/images program_images)
+add_custom_command(
+  OUTPUT ${program_images}
+  COMMAND ${KVR_TOOL_ENV} $<TARGET_FILE:kvrsvgrender> ${KVR_RESOURCES_DIR}/images/programimages.txt
+          ${KVR_RESOURCES_DIR}/images ${KVR_OUTPUT_DIR}/images
+  DEPENDS kvrsvgrender ${KVR_RESOURCES_DIR}/images/programimages.txt ${program_images_DRAWINGS}
+  COMMENT "Rendering the pictures beside the program"
+  VERBATIM)
+list(APPEND install_files ${program_images})
 
 # The player rewrites a few values of its "config.ini" while it runs; the file is copied again
 # only when its template changes.

@@ -4,6 +4,7 @@
 #include "app/kvrTrayWgt.h"
 #include "audio/kvraudio.h"
 #include "kvrutil/kvrutil.h"
+#include "online/SampleQObject.h"
 #include "online/UserLabel.h"
 #include "platform/MacAddress.h"
 #include "playlists/WgtPlaylistAll.h"
@@ -170,6 +171,7 @@ MainWindow::~MainWindow()
 {
     // Whatever quit path ran, nothing of the engine may reach a destroyed window.
     freeMem();
+    SampleQObject::setLinkHandler({});
     if (g_pUIRelated)
         g_pUIRelated->setMainWindowActions(nullptr);
     if (g_mainWindowSeam() == this)

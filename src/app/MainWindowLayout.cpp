@@ -145,6 +145,8 @@ void MainWindow::setupUILayout()
         grid->setSpacing(0);
         grid->setContentsMargins(0, 0, 0, 0);
         m_pCentralWidgetMain->setLayout(grid);
+        // The badge lies over the left column's corner; laying out put the column above it.
+        m_pLabelPlaylistBadge->raise();
 
         auto *lrcLayout = new QVBoxLayout;
         m_pFrmTitleLrc = new QFrame;
@@ -535,6 +537,7 @@ QToolButton *MainWindow::makeTab(QButtonGroup *group, const QString &text, const
 void MainWindow::setupTopBars()
 {
     m_pTopBarStack = new QStackedWidget(this);
+    m_pTopBarStack->setObjectName(QStringLiteral("top_swTopBars"));
 
     const auto countLabel = [](const QString &name, bool hidden) {
         auto *label = new QLabel;

@@ -13,6 +13,7 @@
 #include "lyrics/kvrLrcBoxWgt.h"
 #include "online/KvrWebView.h"
 #include "online/MyWebView.h"
+#include "online/SampleQObject.h"
 #include "online/WebAdDlg.h"
 #include "online/WgtInstantSearch.h"
 #include "online/WgtNavigateBar.h"
@@ -136,6 +137,8 @@ void MainWindow::createWgtNotChild()
         m_webViews.first()->m_sUrl = home;
         m_webViews.first()->load(home);
 
+        // The album buttons of the service's pages run their links through the same commands.
+        SampleQObject::setLinkHandler([this](const QUrl &url) { dealWithWebLink(url); });
         for (MyWebView *view : std::as_const(m_webViews))
             connect(view->m_pWebView, &KvrWebView::linkClicked, this, &MainWindow::dealWithWebLink);
         connect(m_pWebStack, &QStackedWidget::currentChanged, this, &MainWindow::loadWebFirstTime);

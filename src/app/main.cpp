@@ -79,6 +79,9 @@ int main(int argc, char *argv[])
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    // The web pages render through Qt Quick, which wants one shared GL context before the
+    // application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("VyoPlayer"));
     ModalAutoAnswer::installFromEnvironment();

@@ -125,6 +125,8 @@ void WgtNavigateBar::loadandShowMe(const QString &sXml, quintptr uUserData)
             row->addSpacing(kTagSpacing);
             m_buttons.append(button);
         }
+        // The tags keep their spacing at the left instead of spreading over the whole width.
+        row->addStretch();
         setLayout(row);
         show();
         emit navigateInited();

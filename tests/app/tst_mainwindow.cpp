@@ -6,14 +6,17 @@
 #include "FakeServiceHosts.h"
 #include "FakeWebService.h"
 #include "app/MainWindow.h"
+#include "app/ProgramStartup.h"
 #include "device/UsbDialog.h"
 #include "online/MyWebView.h"
 #include "playlists/WgtPlaylistAll.h"
 #include "services/core/Globals.h"
 #include "services/core/MyIni.h"
+#include "shell/ShellGlobals.h"
 #include "shell/SliderClick.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDate>
 #include <QDir>
@@ -114,6 +117,16 @@ private slots:
         MyIni(nullptr, m_yesterdayLog).setValue(QStringLiteral("OpenStr1"), QStringLiteral("a=b&c"));
         MyIni(nullptr, g_sLogDir + QStringLiteral("/20200101.log"))
             .setValue(QStringLiteral("SubmitYN"), QStringLiteral("1"));
+
+        // Dressed as main dresses the program, so the screenshots show the real skin.
+        kvrInstallChineseFonts();
+        QFont font = QApplication::font();
+        font.setPixelSize(12);
+        QApplication::setFont(font);
+        const StyleSheetLoad style = g_loadStyleSheet(QStringLiteral(KVR_OUTPUT_DIR) + QStringLiteral("/ss.css"));
+        QVERIFY(style.ok);
+        g_sStyleVars = style.styleVars;
+        qApp->setStyleSheet(style.styleSheet);
 
         m_window = std::make_unique<MainWindow>();
         QVERIFY(m_window->audioReady());
