@@ -52,6 +52,7 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -134,8 +135,11 @@ void MainWindow::createWgtNotChild()
         const QString configIni = g_sAppDir + QStringLiteral("/config.ini");
         const QSettings config(configIni, QSettings::IniFormat);
         const QString home = config.value(QStringLiteral("url/url1"), g_endpoints().homePage).toString();
-        m_webViews.first()->m_sUrl = home;
-        m_webViews.first()->load(home);
+        // The page loads once the event loop runs, after the window is on the screen: the first
+        // look at the player never waits for the network.
+        MyWebView *homeView = m_webViews.first();
+        homeView->m_sUrl = home;
+        QTimer::singleShot(0, homeView, [homeView] { homeView->load(homeView->m_sUrl); });
 
         // The album buttons of the service's pages run their links through the same commands.
         SampleQObject::setLinkHandler([this](const QUrl &url) { dealWithWebLink(url); });

@@ -123,7 +123,8 @@ private slots:
         QFont font = QApplication::font();
         font.setPixelSize(12);
         QApplication::setFont(font);
-        const StyleSheetLoad style = g_loadStyleSheet(QStringLiteral(KVR_OUTPUT_DIR) + QStringLiteral("/ss.css"));
+        const StyleSheetLoad style =
+            g_loadStyleSheet(QStringLiteral(KVR_OUTPUT_DIR) + QStringLiteral("/ss.css"));
         QVERIFY(style.ok);
         g_sStyleVars = style.styleVars;
         qApp->setStyleSheet(style.styleSheet);

@@ -231,6 +231,9 @@ private slots:
         auto p = player(home);
         p->start({QStringLiteral("-min")});
         QVERIFY2(p->waitForOutput("kvr.app: drive scan", 60000), p->output().constData());
+        // "-min" starts in the tray: the window never paints.
+        QVERIFY(p->output().contains("started: hidden, the tray icon only"));
+        QVERIFY(!p->output().contains("started: window shown"));
         // Not replaced by the seed: the user's own values are all there. The player adds its
         // first-start values (folders, lyric place) beside them.
         p->terminate();

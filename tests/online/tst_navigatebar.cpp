@@ -127,7 +127,7 @@ private slots:
         QCOMPARE(inited.size(), 2);
         QCOMPARE(buttonTexts(bar), QStringList{"x"});
         QCOMPARE(bar.findChildren<QToolButton *>().size(), 1);
-        QCOMPARE(bar.layout()->count(), 3); // spacing, button, spacing
+        QCOMPARE(bar.layout()->count(), 4); // spacing, button, spacing, the closing stretch
 
         QSignalSpy navigate(&bar, &WgtNavigateBar::navigate2Url);
         bar.buttons().first()->click();
