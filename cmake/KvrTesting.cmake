@@ -1,11 +1,15 @@
-# kvr_add_test(<name> SOURCES ... [LIBS ...] [DISPLAY] [DBUS] [TIMEOUT s] [LABELS ...])
+# kvr_add_test(<name> SOURCES ... [LIBS ...] [DISPLAY] [DBUS] [TIMING] [TIMEOUT s] [LABELS ...])
 #
 # Builds one Qt Test suite and registers it with CTest. Every test runs through
 # scripts/run-test.sh, which gives it a fresh temporary HOME and XDG folders, so no
 # test touches the real user's files. DISPLAY runs it under xvfb-run (a real X server);
 # without it, widget tests use the offscreen platform. DBUS gives it a private session bus.
+#
+# TIMING marks a suite that checks wall-clock time (sound played at a known pace, a deadline):
+# it never runs beside a suite labelled webengine, whose Chromium takes every core for seconds.
+# The webengine suites also run one at a time.
 function(kvr_add_test name)
-  cmake_parse_arguments(T "DISPLAY;DBUS" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "DISPLAY;DBUS;TIMING" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
   target_compile_definitions(${name} PRIVATE
@@ -27,4 +31,22 @@ function(kvr_add_test name)
     set(T_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+  if(T_TIMING)
+    set_property(GLOBAL APPEND PROPERTY KVR_TIMING_TESTS ${name})
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK timing_${name})
+  endif()
+  if("webengine" IN_LIST T_LABELS)
+    kvr_webengine_locks(${name})
+  endif()
+endfunction()
+
+# The locks of a webengine suite: every timing suite's, and the one all webengine suites share.
+# Timing suites must be added before (tests/CMakeLists.txt adds the page and program folders last).
+function(kvr_webengine_locks name)
+  get_property(timing GLOBAL PROPERTY KVR_TIMING_TESTS)
+  set(locks webengine)
+  foreach(test IN LISTS timing)
+    list(APPEND locks timing_${test})
+  endforeach()
+  set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${locks}")
 endfunction()
