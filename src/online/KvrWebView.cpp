@@ -4,13 +4,14 @@
 #include "online/WebViewControls.h"
 
 #include <QPointer>
-#include <QTimer>
 
 namespace {
 
 // A handed-over address whose failure report never comes (the page closed, the engine
 // coalesced it) must not pile up.
 constexpr int kMaxHandedOver = 32;
+// Windows asked for that have not navigated yet (a window.open without an address never does).
+constexpr int kMaxPendingWindows = 8;
 
 // Stands for the window a link asked for: it takes the first navigation the engine starts in
 // it, hands it to the page that opened it, and goes away. Nothing is ever shown in it.
@@ -21,8 +22,6 @@ public:
         : QWebEnginePage(profile, opener)
         , m_opener(opener)
     {
-        // A window.open without an address never navigates.
-        QTimer::singleShot(5000, this, &QObject::deleteLater);
     }
 
 protected:
@@ -30,14 +29,12 @@ protected:
     {
         if (isMainFrame && !m_bUsed) {
             m_bUsed = true;
-            QPointer<KvrWebPage> opener = m_opener;
-            QMetaObject::invokeMethod(
-                this,
-                [opener, url] {
-                    if (opener)
-                        emit opener->linkClicked(url);
-                },
-                Qt::QueuedConnection);
+            // Queued on the opener, not on this page: a nested event loop may delete this page
+            // first (QTest::qWait flushes deferred deletes), and the call would go with it.
+            if (KvrWebPage *opener = m_opener) {
+                QMetaObject::invokeMethod(
+                    opener, [opener, url] { emit opener->linkClicked(url); }, Qt::QueuedConnection);
+            }
             deleteLater();
         }
         return false;
@@ -91,7 +88,17 @@ bool KvrWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, b
 QWebEnginePage *KvrWebPage::createWindow(WebWindowType type)
 {
     Q_UNUSED(type);
-    return new HandOverPage(profile(), this);
+    // No deadline for the first navigation: on a busy machine the engine takes seconds to start
+    // the window's renderer, and a page gone by then loses the link. The pages that never
+    // navigate go with this page, or make room for newer ones.
+    m_pendingWindows.removeAll(nullptr);
+    while (m_pendingWindows.size() >= kMaxPendingWindows) {
+        if (QWebEnginePage *oldest = m_pendingWindows.takeFirst())
+            oldest->deleteLater();
+    }
+    auto *window = new HandOverPage(profile(), this);
+    m_pendingWindows.append(window);
+    return window;
 }
 
 KvrWebView::KvrWebView(QWidget *parent)

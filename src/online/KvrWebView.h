@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -38,7 +39,8 @@ protected:
 private:
     void handOver(const QUrl &url);
 
-    QList<QUrl> m_handedOver; // oldest first, bounded
+    QList<QUrl> m_handedOver;                         // oldest first, bounded
+    QList<QPointer<QWebEnginePage>> m_pendingWindows; // oldest first, bounded
 };
 
 // The web view of every embedded page: a KvrWebPage on the shared profile

@@ -162,6 +162,7 @@ MyWebView::~MyWebView()
 
 void MyWebView::load(const QString &url)
 {
+    cancelErrorPage();
     m_pWebView->setUrl(QUrl(url));
 }
 
@@ -269,6 +270,8 @@ void MyWebView::loadStart()
     m_pLoadingMovie->start();
     setEnabled(false);
     m_pWebView->setCursor(Qt::BusyCursor);
+    // This load takes the place of the failed one.
+    cancelErrorPage();
 }
 
 void MyWebView::loadingProgress(int nProgress)
@@ -296,7 +299,7 @@ void MyWebView::set4ScrollBar(bool bOk)
     qCInfo(lcOnline).noquote() << " web 加载完成 " << m_pWebView->url().toDisplayString() << timeText();
 
     if (!bOk)
-        showErrorPage();
+        scheduleErrorPage();
     m_bLoading = false;
 }
 
@@ -313,6 +316,29 @@ void MyWebView::slotUrlChanged(const QUrl &url)
     m_pLoadingLabel->show();
     m_pLoadingMovie->start();
     setEnabled(false);
+}
+
+void MyWebView::scheduleErrorPage()
+{
+    // Not from within the engine's report of the failure: content set while the engine is still
+    // closing the failed load is loaded without a word (neither its start nor its end is
+    // reported), and the view would lose track of which load is the error page's.
+    const QUrl failed = m_pWebView->url();
+    const quint64 request = ++m_nErrorPageRequest;
+    QMetaObject::invokeMethod(
+        this,
+        [this, failed, request] {
+            // Another load began meanwhile (a show, the owner): it goes ahead.
+            if (request != m_nErrorPageRequest || m_bLoadOk || m_pWebView->url() != failed)
+                return;
+            showErrorPage();
+        },
+        Qt::QueuedConnection);
+}
+
+void MyWebView::cancelErrorPage()
+{
+    ++m_nErrorPageRequest;
 }
 
 void MyWebView::showErrorPage()
@@ -417,6 +443,7 @@ bool MyWebView::eventFilter(QObject *watched, QEvent *event)
             updateVerticalBar(false, m_pWebView->url().toString() == g_endpoints().homePage);
             if (!m_sUrl.isEmpty() &&
                 (!m_bLoadOk || m_pWebView->url().toString().startsWith(QLatin1Char('f')))) {
+                cancelErrorPage();
                 m_pWebView->setUrl(QUrl(m_sUrl));
             }
             break;

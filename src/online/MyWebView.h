@@ -80,6 +80,8 @@ private:
     void updateBridge(const QUrl &url);
     void updateBridgeScript();
     void updateVerticalBar(bool bResetValue, bool bHomePageRule);
+    void scheduleErrorPage();
+    void cancelErrorPage();
     void showErrorPage();
     void watchInputWidget();
     bool wheel(QEvent *event);
@@ -93,6 +95,8 @@ private:
     // The built-in error page is loading: its own load must not count as the page's result.
     bool m_bErrorPageLoading = false;
     QUrl m_errorPageBase;
+    // Counts the error pages asked for; a load that begins before one is shown cancels it.
+    quint64 m_nErrorPageRequest = 0;
     QLabel *m_pLoadingLabel = nullptr;
     QMovie *m_pLoadingMovie = nullptr;
     QScrollBar *m_pHScrollBar = nullptr;
