@@ -271,6 +271,8 @@ public:
 
     // Drives (MainWindowMessages.cpp).
     QString getUsbDrives() const;
+    // The mount points of the USB volumes, in mount-table order.
+    static QStringList usbVolumeRoots();
 
 public slots:
     void login() override;
@@ -363,6 +365,8 @@ private:
     void setDirPath();
     void loadLrcOffset();
     void setupWebEngine();
+    // The web page the back and reload buttons act on, or none while their debounce is armed.
+    MyWebView *debouncedWebView();
     void commandNotAvailable(const char *what) const;
     QToolButton *makeTab(QButtonGroup *group, const QString &text, const QString &name, int id);
 
@@ -370,6 +374,7 @@ private:
     bool m_bQuitting = false;
     bool m_bFreed = false;
     bool m_bMousePressed = false;
+    bool m_bWebDebounce = false;
     QPoint m_ptPressGlobal;
     QPoint m_ptWindowAtPress;
     QNetworkAccessManager m_namWaiWang;

@@ -129,27 +129,26 @@ void MainWindow::gotoSuggestUrl()
     QDesktopServices::openUrl(QUrl(g_endpoints().suggestionPage));
 }
 
+MyWebView *MainWindow::debouncedWebView()
+{
+    // One debounce for back and reload: a second click within its time is dropped.
+    if (m_bWebDebounce)
+        return nullptr;
+    m_bWebDebounce = true;
+    QTimer::singleShot(kWebDebounceMs, this, [this] { m_bWebDebounce = false; });
+    QWidget *page = m_pTbWeb->isChecked() ? m_pWebStack->currentWidget() : m_pRadioStack->currentWidget();
+    return qobject_cast<MyWebView *>(page);
+}
+
 void MainWindow::webBack()
 {
-    static bool armed = false;
-    if (armed)
-        return;
-    armed = true;
-    QTimer::singleShot(kWebDebounceMs, this, [] { armed = false; });
-    QWidget *page = m_pTbWeb->isChecked() ? m_pWebStack->currentWidget() : m_pRadioStack->currentWidget();
-    if (auto *view = qobject_cast<MyWebView *>(page))
+    if (MyWebView *view = debouncedWebView())
         view->m_pWebView->back();
 }
 
 void MainWindow::webReload()
 {
-    static bool armed = false;
-    if (armed)
-        return;
-    armed = true;
-    QTimer::singleShot(kWebDebounceMs, this, [] { armed = false; });
-    QWidget *page = m_pTbWeb->isChecked() ? m_pWebStack->currentWidget() : m_pRadioStack->currentWidget();
-    if (auto *view = qobject_cast<MyWebView *>(page))
+    if (MyWebView *view = debouncedWebView())
         view->m_pWebView->reload();
 }
 

@@ -115,6 +115,16 @@ void MainWindow::usbChaRuBaChu(int nReason)
     m_pTbWeb->setChecked(true);
 }
 
+QStringList MainWindow::usbVolumeRoots()
+{
+    QStringList roots;
+    for (const MountedVolume &volume : g_mountedVolumes()) {
+        if (volume.usb)
+            roots << volume.rootPath;
+    }
+    return roots;
+}
+
 QString MainWindow::getUsbDrives() const
 {
     for (const MountedVolume &volume : g_mountedVolumes()) {

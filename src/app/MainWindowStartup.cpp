@@ -272,11 +272,7 @@ void MainWindow::runOnceAfterShow()
         connect(m_pVolumeWatcher, &VolumeWatcher::volumesChanged, this, [this] {
             // Only a USB volume arriving or leaving is a device change; other mounts (network
             // shares, loop devices) do not move the user to another page.
-            QStringList roots;
-            for (const MountedVolume &volume : g_mountedVolumes()) {
-                if (volume.usb)
-                    roots << volume.rootPath;
-            }
+            const QStringList roots = usbVolumeRoots();
             if (roots != m_slUsbRoots)
                 usbChaRuBaChu(roots.size() > m_slUsbRoots.size() ? 1 : 0);
         });
