@@ -13,6 +13,7 @@ packages=(
   libxcb1-dev                   # src/shell: asks X whether a compositing manager runs
   qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev  # src/online: the service's pages
   clang-14 libclang-rt-14-dev   # scripts/fuzz.sh: clang with libFuzzer
+  mpv                           # bench/app/playbench: the reference player
 )
 
 missing=()

@@ -5,6 +5,8 @@
 //   startupbench [runs, default 5]
 // With "--bare" the program is the reference window itself.
 
+#include "BenchProcess.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -44,48 +46,6 @@ private:
     bool m_reported = false;
 };
 
-// Proportional set size: pages shared between the player and its WebEngine helpers (the same
-// libraries in every process) are split between them instead of being counted once per process.
-qint64 pssKiB(qint64 pid)
-{
-    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!rollup.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : rollup.readAll().split('\n')) {
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
-}
-
-// The process and every descendant, found through /proc.
-qint64 treePssKiB(qint64 root)
-{
-    QMultiHash<qint64, qint64> children;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const qsizetype close = text.lastIndexOf(')');
-        const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-        if (fields.size() > 1)
-            children.insert(fields.at(1).toLongLong(), pid);
-    }
-    qint64 total = 0;
-    QList<qint64> todo{root};
-    while (!todo.isEmpty()) {
-        const qint64 pid = todo.takeLast();
-        total += pssKiB(pid);
-        todo += children.values(pid);
-    }
-    return total;
-}
-
 struct Run
 {
     qint64 shownMs = -1;
@@ -96,13 +56,7 @@ Run measure(const QString &program, const QStringList &args, bool withMemory)
 {
     QTemporaryDir home;
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home.path() + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
-    if (!env.contains(QStringLiteral("KVR_AUDIO_NOSOUND")))
-        env.insert(QStringLiteral("KVR_AUDIO_NOSOUND"), QStringLiteral("1"));
+    const QProcessEnvironment env = benchEnvironment(home.path());
     process.setProcessEnvironment(env);
     QElapsedTimer clock;
     clock.start();

@@ -140,14 +140,13 @@ MainWindow::MainWindow(QWidget *parent)
     g_phttpHandler->startHttpRequest(QUrl(endpoints.urlIndex), HTTPREQUEST_TYPE_MAINURL, 1);
     g_pUserpicHandler = new UserpicHandler;
 
-    m_bBusy = false;
-    m_bSeekPending = false;
-    m_bPaused = false;
-
     m_pTimerUpdateTime = new QTimer(this);
     m_pTimerSyncFav = new QTimer(this);
     m_pTimerVolAsc = new QTimer(this);
     m_pTimerVolDesc = new QTimer(this);
+    connect(m_pTimerUpdateTime, &QTimer::timeout, this, &MainWindow::updateTime);
+    connect(m_pTimerVolAsc, &QTimer::timeout, this, &MainWindow::updateVolAsc);
+    connect(m_pTimerVolDesc, &QTimer::timeout, this, &MainWindow::updateVolDesc);
     m_pTimerUpdatesth = new QTimer(this);
     m_pTimerUpdatesth->setSingleShot(true);
     connect(m_pTimerUpdatesth, &QTimer::timeout, this, &MainWindow::updatesth);

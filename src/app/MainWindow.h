@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/seams/LoggingMainWindowSeam.h"
+#include "settings/ShutdownState.h"
 #include "shell/kvrMainWindowActions.h"
 
 #include <QDateTime>
@@ -11,6 +12,8 @@
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QWidget>
+
+#include <functional>
 
 class QAbstractButton;
 class QAction;
@@ -46,6 +49,7 @@ class WgtNavigateBar;
 class WgtPlaylistAll;
 class WgtPlaylistChart;
 class WgtPlaylistRecent;
+class WgtSkinSet;
 class kvrBoxLrc;
 class kvrEqWidget;
 class kvrLrcBoxWgt;
@@ -60,6 +64,7 @@ struct FmChannelEntry
     QString url;
     QPointer<QToolButton> button;
     QPointer<MyWebView> webView;
+    bool bStartedByLink = false; // a page's link started this channel: reload it once the radio stops
 };
 
 // The player's one top-level window and the owner of the program's long-lived service objects.
@@ -104,11 +109,28 @@ public:
     HttpObject *m_pHttpObject = nullptr;
     PostLogObject *m_pPostLogObj = nullptr;
     bool m_bNetworkOk = true;
-    bool m_bBusy = false;
+
+    // Playback control (MainWindowPlayback.cpp).
+    bool m_bBusy = false;              // a playback command ran less than 800 ms ago
+    bool m_bUrlClickForbidden = false; // a page's link ran less than 600 ms ago
     bool m_bPaused = false;
     bool m_bMuted = false;
-    bool m_bSeekPending = false;
-    int m_nSavedVolume = 10000;
+    bool m_bSeekAfterFade = false; // a seek waits for the fade-out to end
+    int m_nSeekPos = 0;            // per mille of the song
+    int m_nSavedVolume = 10000;    // the volume before muting
+    int m_nDownloadPermille = 0;   // how much of a streamed song has arrived
+    QList<int> m_listVolAsc;
+    QList<int> m_listVolDesc;
+    int m_nVolAscStep = 0;
+    int m_nVolDescStep = 0;
+
+    // Window management.
+    bool m_bMiniMode = false;
+    bool m_bQuitting = false; // the quit command ran: it saves once, whatever asks again
+    // Whether the desktop shows tray icons (QSystemTrayIcon's answer). Without a tray, closing the
+    // window quits, or the program would run on out of reach. Tests replace the answer: Xvfb has
+    // no tray.
+    static std::function<bool()> &trayAvailable();
     QDateTime m_dtStart;
 
     // Timers of the window (the first four without parent, as the start-up reports expect).
@@ -121,6 +143,7 @@ public:
     QTimer *m_pTimerVolAsc = nullptr;
     QTimer *m_pTimerVolDesc = nullptr;
     QTimer *m_pTimerUpdatesth = nullptr;
+    ShutdownState m_shutdown; // ticks on m_pTimerGuanJi
 
     // Frame (MainWindowLayout.cpp).
     QFrame *m_pCentralWidget = nullptr;
@@ -232,6 +255,7 @@ public:
     SliderClick *m_pVolumeSlider = nullptr;
     VolumeSliderWgt *m_pVolumeSliderWgt = nullptr;
     PlayModeWgt *m_pPlayModeWgt = nullptr;
+    WgtSkinSet *m_pWgtSkin = nullptr; // "mainm_pwgtSkin"
     kvrSlideProg *m_pSliderProg = nullptr;
 
     // Separate top-level windows (createWgtNotChild).
@@ -264,6 +288,20 @@ public:
     void showUserPicture(const QImage &picture) override;
     void setRadioChannels(const QList<FmChannelInfo> &channels) override;
     void songPlayStopped(int nReason) override;
+    void changeNetplayStatus(int nStatus, const QString &s) override;
+    void dealWithPlayStarted() override;
+    void resetPlayingInfo() override;
+    void DisableSth(bool bAutoEnable) override;
+    void stopElapsedTimer() override;
+    void changeCurPlayingNetSongDur(QString &sDur, const QString &sLocalSong) override;
+    void hideSliderTimeHint() override;
+
+    // Playback control.
+    bool isPaused() const { return m_bPaused; }
+    void forbidUrlClick();
+    void seekToSliderPos();
+    void fadeIn();
+    void fadeOut();
 
     // kvrMainWindowActions.
     void showTheConfig(int page) override;
@@ -302,7 +340,15 @@ public slots:
     void gotoSuggestUrl();
     void webBack();
     void webReload();
+    void webForward();
     void setVolume(int nVolume);
+    void setMute();
+    void EnableSth();
+    void allowUrlClick();
+    void updateVolAsc();
+    void updateVolDesc();
+    void updateTime();
+    void showPlayModeBtn(QAction *action);
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
 
     void toggleLRC(bool bDisplay);
@@ -333,8 +379,10 @@ public slots:
     void DealWithSliderPosChange(int pos);
     void DealWithSliderPosChanging(int pos);
     void updatesth();
-    void addsongtoRecentlists();
+    void addsongtoRecentlists(int nReason);
 
+    void showEq();
+    void displayLRC(bool bDisplay);
     void closeBtnHandler();
     void quitting();
     void freeMem();
@@ -353,6 +401,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setupUILayout();
@@ -368,13 +419,27 @@ private:
     // The web page the back and reload buttons act on, or none while their debounce is armed.
     MyWebView *debouncedWebView();
     void commandNotAvailable(const char *what) const;
+    // Play or pause shown in the panel, the mini player and the tray pop-up.
+    void showPlayButtons(bool bPlaying);
+    // A volume key: the slider moves by nDelta, clamped, and below 1 it is silence.
+    void stepVolume(int nDelta);
+    // Stops a fade-out of a pause or a seek and gives the sound its volume back.
+    void cancelFadeOut();
+    // What the quit path keeps: the window's settings (mini player place, lyric switch, volume,
+    // equalizer, play mode) and the lists with the library.
+    void saveWindowSettings();
+    void saveLists();
+    // The timed shutdown is due: save what the quit path saves, then ask to power off.
+    void shutDownNow();
+    // The singer picture cache's id for the playing song's artist, 0 when none.
+    uint playingSingerId() const;
     QToolButton *makeTab(QButtonGroup *group, const QString &text, const QString &name, int id);
 
     bool m_bAudioReady = false;
-    bool m_bQuitting = false;
     bool m_bFreed = false;
     bool m_bMousePressed = false;
-    bool m_bWebDebounce = false;
+    bool m_bDragged = false;
+    bool m_bCursorSet = false;
     QPoint m_ptPressGlobal;
     QPoint m_ptWindowAtPress;
     QNetworkAccessManager m_namWaiWang;

@@ -4,18 +4,22 @@
 #include "app/MainWindow.h"
 
 #include "app/AppLog.h"
+#include "app/kvrTrayWgt.h"
 #include "app/miniWgt.h"
 #include "audio/kvraudio.h"
 #include "device/UsbSelectForm.h"
+#include "library/WgtLocalLists.h"
 #include "lyrics/desktopLrc.h"
 #include "online/KvrWebView.h"
 #include "online/MyWebView.h"
+#include "online/WgtAbout.h"
 #include "online/kvrDrawerWeb.h"
 #include "playlists/WgtPlaylistAll.h"
 #include "services/core/Globals.h"
 #include "services/core/MyIni.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/playback/songplayHandler.h"
+#include "settings/DingShiGuanJiDialog.h"
 #include "settings/kvrEqWidget.h"
 #include "shell/ShellGlobals.h"
 #include "shell/SliderClick.h"
@@ -31,9 +35,6 @@
 #include <QToolButton>
 
 namespace {
-
-// Back and reload of the web pages are debounced: a second click within this time is dropped.
-constexpr int kWebDebounceMs = 600;
 
 void showOnly(const QList<QWidget *> &labels, int index)
 {
@@ -131,11 +132,10 @@ void MainWindow::gotoSuggestUrl()
 
 MyWebView *MainWindow::debouncedWebView()
 {
-    // One debounce for back and reload: a second click within its time is dropped.
-    if (m_bWebDebounce)
+    // Back and reload share the debounce of the pages' links: a click within its time is dropped.
+    if (m_bUrlClickForbidden)
         return nullptr;
-    m_bWebDebounce = true;
-    QTimer::singleShot(kWebDebounceMs, this, [this] { m_bWebDebounce = false; });
+    forbidUrlClick();
     QWidget *page = m_pTbWeb->isChecked() ? m_pWebStack->currentWidget() : m_pRadioStack->currentWidget();
     return qobject_cast<MyWebView *>(page);
 }
@@ -146,25 +146,24 @@ void MainWindow::webBack()
         view->m_pWebView->back();
 }
 
+void MainWindow::webForward()
+{
+    // No page moves forward; the click still takes its turn in the debounce.
+    debouncedWebView();
+}
+
 void MainWindow::webReload()
 {
     if (MyWebView *view = debouncedWebView())
         view->m_pWebView->reload();
 }
 
-void MainWindow::setVolume(int nVolume)
-{
-    BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, DWORD(qBound(0, nVolume, 10000)));
-    const bool silent = nVolume <= 0;
-    m_pBtnMute->setVisible(silent);
-    m_pBtnUnmute->setVisible(!silent);
-}
-
 void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
     case QSystemTrayIcon::Context:
-        commandNotAvailable("the tray pop-up");
+        if (g_pTrayWgt)
+            g_pTrayWgt->show();
         break;
     case QSystemTrayIcon::DoubleClick:
     case QSystemTrayIcon::Trigger:
@@ -186,6 +185,12 @@ void MainWindow::toggleLRC(bool bDisplay)
         m_pBtnLrc->setChecked(bDisplay);
     if (m_pMiniTbLrc && m_pMiniTbLrc->isChecked() != bDisplay)
         m_pMiniTbLrc->setChecked(bDisplay);
+    if (g_pTrayWgt) {
+        QToolButton *trayLrc = g_pTrayWgt->m_tbSwitchDeskLrc;
+        trayLrc->setText(bDisplay ? tr("关闭桌面歌词") : tr("显示桌面歌词"));
+        if (trayLrc->isChecked() != bDisplay)
+            trayLrc->setChecked(bDisplay);
+    }
     MyIni(nullptr, g_sDataDir + QStringLiteral("/configu.ini"))
         .setValue(QStringLiteral("ShowGeCi"), bDisplay ? QStringLiteral("1") : QStringLiteral("0"));
 }
@@ -193,12 +198,6 @@ void MainWindow::toggleLRC(bool bDisplay)
 void MainWindow::closeLRC()
 {
     toggleLRC(false);
-}
-
-void MainWindow::toggleEq(bool bDisplay)
-{
-    if (m_pEqWidget)
-        m_pEqWidget->setVisible(bDisplay);
 }
 
 void MainWindow::dealWithWebLink(const QUrl &url)
@@ -228,7 +227,8 @@ void MainWindow::showConfig()
 }
 void MainWindow::showAbout()
 {
-    commandNotAvailable("the about dialog");
+    WgtAbout about(this);
+    about.exec();
 }
 void MainWindow::manualUpdate()
 {
@@ -236,36 +236,16 @@ void MainWindow::manualUpdate()
 }
 void MainWindow::onActDingShiGuanJi()
 {
-    commandNotAvailable("the timed shutdown");
-}
-void MainWindow::onTimerGuanJi() {}
-void MainWindow::toggleLRCBox(bool bDisplay)
-{
-    qCDebug(lcApp) << "lyric box" << bDisplay;
-    commandNotAvailable("the lyric box");
-}
-void MainWindow::toggleLrcBoxFullscreen(bool bFull)
-{
-    qCDebug(lcApp) << "lyric box full screen" << bFull;
-    commandNotAvailable("the full-screen lyric box");
+    m_pActDingShi->setIcon(QIcon(QStringLiteral(":/rs/dingSHi_1.png")));
+    m_shutdown.tickTimer = m_pTimerGuanJi;
+    m_shutdown.downloadRowCount = [this] { return m_pLocalLists ? m_pLocalLists->downloadRowCount() : 0; };
+    DingShiGuanJiDialog dialog(this, &m_shutdown);
+    dialog.exec();
 }
 void MainWindow::showNormalFromLrc()
 {
     if (m_ppbcLRCBox)
         m_ppbcLRCBox->setChecked(false);
-}
-void MainWindow::showMini()
-{
-    commandNotAvailable("the mini player");
-}
-void MainWindow::minitoMainWnd()
-{
-    commandNotAvailable("the mini player");
-}
-void MainWindow::setTopMost(bool bTopmost)
-{
-    qCDebug(lcApp) << "top most" << bTopmost;
-    commandNotAvailable("stay on top");
 }
 void MainWindow::searchThroughNet()
 {
@@ -277,40 +257,6 @@ void MainWindow::searchContentChanged(const QString &text)
 }
 void MainWindow::mainMenuActHovered(QAction *) {}
 void MainWindow::mainMenuAbouttoHide() {}
-void MainWindow::resumeOrPause()
-{
-    commandNotAvailable("play and pause");
-}
-void MainWindow::playPrevSong()
-{
-    commandNotAvailable("the previous song");
-}
-void MainWindow::playNextSong()
-{
-    commandNotAvailable("the next song");
-}
-void MainWindow::setPlayMode(QAction *action)
-{
-    if (action == m_pActModeSingle)
-        g_nPlayMode = 0;
-    else if (action == m_pActModeOrder)
-        g_nPlayMode = 2;
-    else if (action == m_pActModeRandom)
-        g_nPlayMode = 3;
-    showOnePlayModeBtn(g_nPlayMode);
-}
-void MainWindow::setPlayModeActionCheckState(int mode)
-{
-    m_pActModeSingle->setChecked(mode == 0);
-    m_pActModeOrder->setChecked(mode == 2);
-    m_pActModeRandom->setChecked(mode == 3);
-}
-void MainWindow::showOnePlayModeBtn(int mode)
-{
-    m_pBtnModeSC->setVisible(mode == 0);
-    m_pBtnModeAC->setVisible(mode == 2);
-    m_pBtnModeR->setVisible(mode == 3);
-}
 void MainWindow::shareThePlayingSong()
 {
     commandNotAvailable("sharing");
@@ -323,10 +269,3 @@ void MainWindow::saveThePlayingSongtoDefaultGedan()
 {
     commandNotAvailable("loving the playing song");
 }
-void MainWindow::DealWithSliderPosChange(int pos)
-{
-    qCDebug(lcApp) << "seek to" << pos;
-    commandNotAvailable("seeking");
-}
-void MainWindow::DealWithSliderPosChanging(int) {}
-void MainWindow::addsongtoRecentlists() {}

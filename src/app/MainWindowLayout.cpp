@@ -17,9 +17,11 @@
 #include "lyrics/kvrBoxLrc.h"
 #include "lyrics/kvrLrcBoxWgt.h"
 #include "online/MyWebView.h"
+#include "online/SkinStyle.h"
 #include "online/UserLabel.h"
 #include "online/WebViewControls.h"
 #include "online/WgtNavigateBar.h"
+#include "online/WgtSkinSet.h"
 #include "playlists/WgtPlaylistAll.h"
 #include "playlists/WgtPlaylistChart.h"
 #include "playlists/WgtPlaylistRecent.h"
@@ -57,12 +59,6 @@ namespace {
 
 const QString kDefaultBackground = QStringLiteral(":/qss/debug/images/btnimage/else/mainbk-text.png");
 
-QString pictureRule(const QString &picture)
-{
-    return QStringLiteral("#mainCentralWidget,#miniWgt{background-image:url(") + picture +
-           QStringLiteral(");background-repeat:no-repeat;}");
-}
-
 QToolButton *makeButton(QWidget *parent, const QString &name, const QString &toolTip = QString(),
                         bool pointingHand = true)
 {
@@ -88,20 +84,18 @@ QHBoxLayout *tightRow()
 QString MainWindow::backgroundStyleSheet() const
 {
     const QSettings ini(g_sDataDir + QStringLiteral("/configu.ini"), QSettings::IniFormat);
-    const QString image = ini.value(QStringLiteral("bk/bkimage"), kDefaultBackground).toString();
+    const QString image = ini.value(SkinKeys::kBkImage, kDefaultBackground).toString();
     if (!image.isEmpty()) {
         if (QFileInfo::exists(image))
-            return pictureRule(image);
+            return skinPictureStyleSheet(image);
         // A skin picture that moved away is looked for under the program's own skin folder.
-        const QString skin = g_sAppDir + QStringLiteral("/images/bkimg/") + QFileInfo(image).fileName();
-        return pictureRule(QFileInfo::exists(skin) ? skin : kDefaultBackground);
+        const QString skin = skinFolder() + QFileInfo(image).fileName();
+        return skinPictureStyleSheet(QFileInfo::exists(skin) ? skin : kDefaultBackground);
     }
-    const QString colour = ini.value(QStringLiteral("bk/bkclr")).toString();
-    if (!colour.isEmpty()) {
-        return QStringLiteral("#mainCentralWidget,#miniWgt{background-image:url();background-color:") +
-               colour + QStringLiteral(";}");
-    }
-    return pictureRule(kDefaultBackground);
+    const QString colour = ini.value(SkinKeys::kBkColour).toString();
+    if (!colour.isEmpty())
+        return skinColourStyleSheet(colour);
+    return skinPictureStyleSheet(kDefaultBackground);
 }
 
 void MainWindow::setupUILayout()
@@ -709,7 +703,9 @@ void MainWindow::setupTitleAndMenu()
     m_pMainMenu->addAction(m_pActLrc);
     m_pMainMenu->addSeparator();
     connect(m_pActLogin, &QAction::triggered, this, &MainWindow::login);
-    connect(m_pActSkin, &QAction::triggered, this, [this] { commandNotAvailable("the skin window"); });
+    m_pWgtSkin = new WgtSkinSet(this);
+    m_pWgtSkin->setObjectName(QStringLiteral("mainm_pwgtSkin"));
+    connect(m_pActSkin, &QAction::triggered, m_pWgtSkin, &WgtSkinSet::showWgt);
     connect(m_pActMini, &QAction::triggered, this, &MainWindow::showMini);
     connect(m_pActTopMost, &QAction::triggered, this, &MainWindow::setTopMost);
     m_pMainMenu->addAction(m_pActConfig);
@@ -777,7 +773,7 @@ void MainWindow::setupTitleAndMenu()
     m_pMainTitleLayout = title;
 
     connect(m_pBtnLogin, &QToolButton::clicked, this, &MainWindow::login);
-    connect(btnSkin, &QToolButton::clicked, this, [this] { commandNotAvailable("the skin window"); });
+    connect(btnSkin, &QToolButton::clicked, m_pWgtSkin, &WgtSkinSet::showWgt);
     connect(btnMini, &QToolButton::clicked, this, &MainWindow::showMini);
     connect(btnMin, &QPushButton::clicked, this, &QWidget::showMinimized);
     connect(btnClose, &QToolButton::clicked, this, &MainWindow::closeBtnHandler);

@@ -9,6 +9,7 @@
 #include "app/miniWgt.h"
 #include "audio/kvraudio.h"
 #include "library/WgtLocalLists.h"
+#include "lyrics/kvrLrcBoxWgt.h"
 #include "playlists/WgtPlaylistAll.h"
 #include "playlists/WgtPlaylistChart.h"
 #include "playlists/WgtPlaylistRecent.h"
@@ -39,11 +40,18 @@ constexpr int kOfflineWaitMs = 100;
 
 } // namespace
 
+std::function<bool()> &MainWindow::trayAvailable()
+{
+    static std::function<bool()> answer;
+    return answer;
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     try {
         // Without a tray the hidden window could never be reached again: closing quits.
-        if (!QSystemTrayIcon::isSystemTrayAvailable() || !m_pTrayIcon || !m_pTrayIcon->isVisible()) {
+        const bool tray = trayAvailable() ? trayAvailable()() : QSystemTrayIcon::isSystemTrayAvailable();
+        if (!tray || !m_pTrayIcon || !m_pTrayIcon->isVisible()) {
             event->ignore();
             quitting();
             return;
@@ -89,20 +97,37 @@ void MainWindow::quitting()
     m_bQuitting = true;
     try {
         m_pLocalLists->allStopDown();
-        QSettings registry(QStringLiteral("kvr"), QStringLiteral("vyoplayer"));
-        if (g_pMiniWgt)
-            registry.setValue(QStringLiteral("minigeometry"), g_pMiniWgt->saveGeometry());
-        registry.setValue(QStringLiteral("lrcVisible"), m_pBtnLrc->isChecked());
-        registry.sync();
-        MyIni user(nullptr, g_sDataDir + QStringLiteral("/configu.ini"));
-        user.setValue(QStringLiteral("vol"), QString::number(m_pVolumeSlider->value()));
-        user.setValue(QStringLiteral("eq"), g_bEqOn ? QStringLiteral("1") : QStringLiteral("0"));
-        user.setValue(QStringLiteral("playMode"), QString::number(g_nPlayMode));
+        saveWindowSettings();
     } catch (...) {
         g_writeExceptionLog("void __thiscall MainWindow::quitting(void)");
     }
     hide();
     QCoreApplication::quit();
+}
+
+void MainWindow::saveWindowSettings()
+{
+    QSettings registry(QStringLiteral("kvr"), QStringLiteral("vyoplayer"));
+    if (g_pMiniWgt)
+        registry.setValue(QStringLiteral("minigeometry"), g_pMiniWgt->saveGeometry());
+    registry.setValue(QStringLiteral("lrcVisible"), m_pBtnLrc->isChecked());
+    registry.sync();
+    MyIni user(nullptr, g_sDataDir + QStringLiteral("/configu.ini"));
+    user.setValue(QStringLiteral("vol"), QString::number(m_pVolumeSlider->value()));
+    user.setValue(QStringLiteral("eq"), g_bEqOn ? QStringLiteral("1") : QStringLiteral("0"));
+    user.setValue(QStringLiteral("playMode"), QString::number(g_nPlayMode));
+}
+
+void MainWindow::saveLists()
+{
+    if (m_pPlaylistAll)
+        m_pPlaylistAll->savePlayList();
+    if (m_pPlaylistChart)
+        m_pPlaylistChart->savePlayList();
+    if (m_pPlaylistRecent)
+        m_pPlaylistRecent->savePlayList();
+    if (m_pLocalLists)
+        m_pLocalLists->saveLocalList();
 }
 
 void MainWindow::freeMem()
@@ -138,14 +163,7 @@ void MainWindow::freeMem()
     try {
         if (g_pSongPlayHandler && g_pSongPlayHandler->freeStreamThread())
             g_pSongPlayHandler->freeStreamThread()->stop();
-        if (m_pPlaylistAll)
-            m_pPlaylistAll->savePlayList();
-        if (m_pPlaylistChart)
-            m_pPlaylistChart->savePlayList();
-        if (m_pPlaylistRecent)
-            m_pPlaylistRecent->savePlayList();
-        if (m_pLocalLists)
-            m_pLocalLists->saveLocalList();
+        saveLists();
     } catch (...) {
         g_writeExceptionLog("void __thiscall MainWindow::freeMem(void)", QStringLiteral("--Save temp Lists"));
     }
@@ -181,6 +199,7 @@ void MainWindow::mousePressEvent(QMouseEvent *event)
 
 void MainWindow::mouseMoveEvent(QMouseEvent *event)
 {
+    m_bDragged = m_bMousePressed;
     if (m_bMousePressed)
         move(m_ptWindowAtPress + (event->globalPosition().toPoint() - m_ptPressGlobal));
     QWidget::mouseMoveEvent(event);
@@ -188,6 +207,21 @@ void MainWindow::mouseMoveEvent(QMouseEvent *event)
 
 void MainWindow::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_bMousePressed = false;
+    try {
+        m_bMousePressed = false;
+        if (m_bCursorSet) {
+            setCursor(Qt::ArrowCursor);
+            m_bCursorSet = false;
+        }
+        // A click on the user picture: log in, or see the account.
+        if (QRect(0, 0, 70, 70).contains(event->position().toPoint()) && !m_pLrcPage->isVisible()) {
+            if (g_sMemberId.isEmpty())
+                login();
+            else
+                commandNotAvailable("the account pop-up");
+        }
+    } catch (...) {
+        g_writeExceptionLog("void __thiscall MainWindow::mouseReleaseEvent(class QMouseEvent *)");
+    }
     QWidget::mouseReleaseEvent(event);
 }

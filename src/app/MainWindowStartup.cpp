@@ -46,7 +46,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
@@ -100,16 +99,9 @@ void MainWindow::createWgtNotChild()
         g_pDesktopLrc->setAttribute(Qt::WA_TranslucentBackground);
         emit showDesktopLrc();
 
-        g_pMiniWgt = new miniWgt(nullptr, m_pMiniTbLrc, m_pBtnToggleMiniC);
-        g_pMiniWgt->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        for (QToolButton *button : {g_pMiniWgt->m_pTbPlay, g_pMiniWgt->m_pTbPause}) {
-            connect(button, &QToolButton::clicked, this, &MainWindow::resumeOrPause);
-            auto *space = new QShortcut(QKeySequence(Qt::Key_Space), button);
-            space->setContext(Qt::WindowShortcut);
-            connect(space, &QShortcut::activated, button, &QToolButton::click);
-        }
-        connect(g_pMiniWgt->m_pTbPrev, &QToolButton::clicked, this, &MainWindow::playPrevSong);
-        connect(g_pMiniWgt->m_pTbNext, &QToolButton::clicked, this, &MainWindow::playNextSong);
+        // A child window of the main window, so the skin's rule for "#miniWgt" reaches it; it wires
+        // its play controls to this window itself.
+        g_pMiniWgt = new miniWgt(this, m_pMiniTbLrc, m_pBtnToggleMiniC);
         g_pMiniWgt->hide();
         connect(g_pDesktopLrc, &desktopLrc::lrcLineChanged, g_pMiniWgt, &miniWgt::changeLrcLine);
 
@@ -191,6 +183,11 @@ void MainWindow::createWgtNotChild()
         const int mode = user.value(QStringLiteral("playMode")).toInt(&modeOk);
         g_nPlayMode = modeOk ? mode : 3;
         showOnePlayModeBtn(g_nPlayMode);
+        if (g_nPlayMode != 0 && g_nPlayMode != 2 && g_nPlayMode != 3) {
+            // In order without wrap has no button of its own: none shows.
+            for (QToolButton *button : {m_pBtnModeSC, m_pBtnModeAC, m_pBtnModeR})
+                button->hide();
+        }
         setPlayModeActionCheckState(g_nPlayMode);
         m_pPlayModeWgt->setCheckedMode(g_nPlayMode);
 

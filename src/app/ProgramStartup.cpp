@@ -18,6 +18,14 @@ constexpr qint64 kMaxStyleSheetBytes = 16 * 1024 * 1024;
 
 } // namespace
 
+void g_chooseWebRendering()
+{
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+    // The web pages want one shared GL context before the application exists, whatever draws them.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
 QString g_prepareDataDir()
 {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

@@ -8,6 +8,14 @@
 // The named mutex of the player, from which the single-instance lock and channel are named.
 extern const QString kInstanceMutex;
 
+// Chooses how the embedded web pages reach the screen; call before the application object
+// exists. A window holding a GL-composed view is composed through GL as a whole, so every
+// one-second repaint of the play panel became a composition of the whole window (software GL on
+// many desktops, and several times the CPU of decoding the song). The pages are simple and render
+// as well in software, which keeps the window on the raster path. A QT_QUICK_BACKEND the user set
+// is kept.
+void g_chooseWebRendering();
+
 // The per-user data folder with "/" separators and no trailing one, made with all its parents
 // when missing (an empty text when even that fails).
 QString g_prepareDataDir();

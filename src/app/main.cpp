@@ -76,9 +76,7 @@ int main(int argc, char *argv[])
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
-    // The web pages render through Qt Quick, which wants one shared GL context before the
-    // application exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    g_chooseWebRendering();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("VyoPlayer"));
     ModalAutoAnswer::installFromEnvironment();

@@ -38,3 +38,13 @@ void WgtLocalLists::allStopDown()
 {
     qCDebug(lcLibrary) << "no downloads to stop yet";
 }
+
+int WgtLocalLists::downloadRowCount() const
+{
+    return 0; // the download queue comes with the download page
+}
+
+bool WgtLocalLists::allDownloadsFinished() const
+{
+    return false;
+}

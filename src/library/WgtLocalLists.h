@@ -16,6 +16,9 @@ public:
     // true when there was nothing to save or it was saved.
     bool saveLocalList();
     void allStopDown();
+    // The rows of the downloads tab, and whether there are some and every one has finished.
+    int downloadRowCount() const;
+    bool allDownloadsFinished() const;
     // The downloads tab, which carries the new-songs dot.
     QToolButton *downloadsTabButton() const { return m_pTbDownloads; }
 

@@ -34,3 +34,8 @@ void desktopLrc::showmyself()
 {
     qCDebug(lcLyrics) << "desktop lyrics asked to show";
 }
+
+void desktopLrc::loadLrcFile(const QString &sSongPath)
+{
+    qCDebug(lcLyrics) << "desktop lyrics asked to load the lyric of" << sSongPath;
+}

@@ -16,6 +16,8 @@ public slots:
     void pauseLrcDisplay();
     void stopLrcDisplay();
     void showmyself();
+    // The lyric of the song file (an empty name: none).
+    void loadLrcFile(const QString &sSongPath);
 
 signals:
     void lrcLineChanged(const QString &sLine);

@@ -10,4 +10,8 @@ public:
     explicit kvrLrcBoxWgt(QWidget *parent = nullptr);
 
     bool m_bFullScreen = false;
+
+public slots:
+    // The background becomes the singer's large picture n (the default picture without one).
+    void changeBK(uint uSingerId, int n);
 };

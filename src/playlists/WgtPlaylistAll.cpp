@@ -2,6 +2,8 @@
 
 #include "playlists/PlaylistsLog.h"
 
+#include <QModelIndex>
+
 WgtPlaylistAll *g_pWgtPlaylistAll = nullptr;
 
 WgtPlaylistAll::WgtPlaylistAll(QWidget *parent)
@@ -17,4 +19,10 @@ void WgtPlaylistAll::addSongstoList(const QStringList &entries, bool bPlay, bool
         qCInfo(lcPlaylists).noquote() << "queued:" << entry;
     appendRows(entries);
     emit songsAdded(entries, bPlay);
+}
+
+void WgtPlaylistAll::playTheListSong(const QModelIndex &index, bool noScroll)
+{
+    qCDebug(lcPlaylists) << "play row" << index.row() << "noScroll" << noScroll
+                         << "is not available yet: the queue plays with its own page";
 }

@@ -9,4 +9,7 @@ class kvrEqWidget : public QWidget
     Q_OBJECT
 public:
     explicit kvrEqWidget(QWidget *parent = nullptr);
+
+    // Puts the eight bands on the stream that just started.
+    void attachEqEffects();
 };

@@ -12,14 +12,6 @@ extern int g_nPlayMode;
 extern bool g_bEqOn;
 extern bool g_bFadeInOut;
 
-// How long the shell's timed effects last (a hint's hold, fades, a message box's wait) against
-// their designed length: 1, unless the environment variable KVR_TIME_SCALE holds another positive
-// number or kvrSetShellTimeScale was called. Tests shorten the effects with it and check the same
-// sequences faster. kvrShellMs is a designed length in ms as it runs now (at least 1 ms).
-double kvrShellTimeScale();
-void kvrSetShellTimeScale(double scale);
-int kvrShellMs(int ms);
-
 class QString;
 
 // Makes a Chinese sans face installed on the machine (Noto Sans CJK SC first) the application

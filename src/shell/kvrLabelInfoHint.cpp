@@ -1,6 +1,6 @@
 #include "shell/kvrLabelInfoHint.h"
 
-#include "shell/ShellGlobals.h"
+#include "platform/TimeScale.h"
 #include "shell/kvrCompositor.h"
 
 #include <QApplication>
@@ -57,7 +57,7 @@ kvrLabelInfoHint::kvrLabelInfoHint(QWidget *parent)
     m_font.setPixelSize(14);
 
     m_pFade = new QPropertyAnimation(this, "windowOpacity", this);
-    m_pFade->setDuration(kvrShellMs(kFadeMs));
+    m_pFade->setDuration(kvrScaledMs(kFadeMs));
     m_pFade->setStartValue(1.0);
     m_pFade->setEndValue(0.0);
     connect(m_pFade, &QPropertyAnimation::finished, this, &QWidget::hide);
@@ -101,7 +101,7 @@ void kvrLabelInfoHint::showHint(QWidget *centerShow, QString sText)
     m_pFade->stop();
     setWindowOpacity(1.0);
     show();
-    m_pTimer->start(kvrShellMs(kHoldMs));
+    m_pTimer->start(kvrScaledMs(kHoldMs));
 }
 
 void kvrLabelInfoHint::closeAnimatOpacity()

@@ -1,6 +1,6 @@
 #include "shell/kvrMessageBox.h"
 
-#include "shell/ShellGlobals.h"
+#include "platform/TimeScale.h"
 #include "shell/kvrPixmap.h"
 #include "shell/kvrTextWrap.h"
 #include "shell/kvrTitleBar.h"
@@ -105,13 +105,13 @@ void kvrMessageBox::showEvent(QShowEvent *)
         resize(width(), needed);
     centreOnParentOrDesktop(this);
     if (m_nType == 2)
-        QTimer::singleShot(kvrShellMs(kFadeDelayMs), this, &kvrMessageBox::closeAnimatOpacity);
+        QTimer::singleShot(kvrScaledMs(kFadeDelayMs), this, &kvrMessageBox::closeAnimatOpacity);
 }
 
 void kvrMessageBox::closeAnimatOpacity()
 {
     auto *fade = new QPropertyAnimation(this, "windowOpacity", this);
-    fade->setDuration(kvrShellMs(kFadeMs));
+    fade->setDuration(kvrScaledMs(kFadeMs));
     fade->setStartValue(1.0);
     fade->setEndValue(0.0);
     connect(fade, &QPropertyAnimation::finished, this, &QWidget::close);

@@ -1,6 +1,7 @@
 #include "upgrader/Upgrader.h"
 
 #include "kvrutil/kvrutil.h"
+#include "platform/TimeScale.h"
 #include "upgrader/UpgraderLog.h"
 
 #include <QCoreApplication>
@@ -32,7 +33,7 @@ QString playerExecutableName()
 
 int changeFiles(const QString &installerPath, const QString &exeName, const QString &workingDir)
 {
-    QThread::msleep(200);
+    QThread::msleep(kvrScaledMs(200));
     QCoreApplication::processEvents();
 
     if (TermProcess(exeName) == 0) {
@@ -42,7 +43,7 @@ int changeFiles(const QString &installerPath, const QString &exeName, const QStr
 
     // Give the ended player's files a moment to be released before the installer replaces them.
     QCoreApplication::processEvents();
-    QThread::msleep(1000);
+    QThread::msleep(kvrScaledMs(1000));
     QCoreApplication::processEvents();
     upgraderlog::write(QStringLiteral("uncompress"));
     if (!QProcess::startDetached(installerPath, QStringList(), workingDir)) {

@@ -4,9 +4,7 @@
 // the offline report at quit. Saves screenshots into <build>/screenshots.
 
 #include "FakeServiceHosts.h"
-#include "FakeWebService.h"
-#include "app/MainWindow.h"
-#include "app/ProgramStartup.h"
+#include "MainWindowHarness.h"
 #include "device/UsbDialog.h"
 #include "online/MyWebView.h"
 #include "playlists/WgtPlaylistAll.h"
@@ -38,9 +36,10 @@ class tst_MainWindow : public QObject
     Q_OBJECT
 
 private:
-    FakeWebService m_fake;
-    QTemporaryDir m_dir;
-    std::unique_ptr<MainWindow> m_window;
+    MainWindowHarness m_h;
+    FakeWebService &m_fake = m_h.fake;
+    QTemporaryDir &m_dir = m_h.dir;
+    std::unique_ptr<MainWindow> &m_window = m_h.window;
     QString m_mounts;
     QString m_stick;
     QString m_yesterdayLog;
@@ -81,11 +80,7 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(m_fake.start());
-        const QString hostsIni = m_dir.filePath(QStringLiteral("hosts.ini"));
-        QVERIFY(m_fake.writeHostsIni(hostsIni));
-        qputenv("KVR_HOSTS_INI", hostsIni.toUtf8());
+        QVERIFY(m_h.prepare());
 
         // A USB stick the drive scan can find: a fake mount table and a fake sysfs.
         const QString sys = m_dir.filePath(QStringLiteral("sys"));
@@ -104,11 +99,6 @@ private slots:
         qputenv("KVR_SYSFS_ROOT", sys.toUtf8());
         qputenv("KVR_MOUNTS_FILE", m_mounts.toUtf8());
 
-        g_sAppDir = QStringLiteral(KVR_OUTPUT_DIR);
-        g_sDataDir = m_dir.filePath(QStringLiteral("data"));
-        QVERIFY(QDir().mkpath(g_sDataDir));
-        g_sLogDir = m_dir.filePath(QStringLiteral("logs"));
-        QVERIFY(QDir().mkpath(g_sLogDir));
         // Yesterday's log waits to be uploaded; an older one was uploaded already.
         m_yesterdayLog = g_sLogDir + QLatin1Char('/') +
                          QDate::currentDate().addDays(-1).toString(QStringLiteral("yyyyMMdd")) +
@@ -118,25 +108,7 @@ private slots:
         MyIni(nullptr, g_sLogDir + QStringLiteral("/20200101.log"))
             .setValue(QStringLiteral("SubmitYN"), QStringLiteral("1"));
 
-        // Dressed as main dresses the program, so the screenshots show the real skin.
-        kvrInstallChineseFonts();
-        QFont font = QApplication::font();
-        font.setPixelSize(12);
-        QApplication::setFont(font);
-        const StyleSheetLoad style =
-            g_loadStyleSheet(QStringLiteral(KVR_OUTPUT_DIR) + QStringLiteral("/ss.css"));
-        QVERIFY(style.ok);
-        g_sStyleVars = style.styleVars;
-        qApp->setStyleSheet(style.styleSheet);
-
-        m_window = std::make_unique<MainWindow>();
-        QVERIFY(m_window->audioReady());
-        m_window->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
-                                 Qt::WindowMinimizeButtonHint);
-        m_window->setObjectName(QStringLiteral("mainwnd"));
-        m_window->show();
-        m_window->runOnceAfterShow();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_h.makeWindow());
     }
 
     void cleanupTestCase()
@@ -254,8 +226,9 @@ private slots:
         QTest::addColumn<QString>("colour");
         QTest::addColumn<QString>("expected");
         const QString skin = QStringLiteral(KVR_OUTPUT_DIR) + QStringLiteral("/images/bkimg/bg_mist.png");
+        // The path is quoted: a folder with blanks or brackets would end an unquoted url().
         const QString rule = QStringLiteral(
-            "#mainCentralWidget,#miniWgt{background-image:url(%1);background-repeat:no-repeat;}");
+            "#mainCentralWidget,#miniWgt{background-image:url(\"%1\");background-repeat:no-repeat;}");
         const QString fallback = rule.arg(QStringLiteral(":/qss/debug/images/btnimage/else/mainbk-text.png"));
         QTest::newRow("nothing stored") << QString() << QString() << fallback;
         QTest::newRow("existing picture") << skin << QString() << rule.arg(skin);

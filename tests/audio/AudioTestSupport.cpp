@@ -1,9 +1,11 @@
 #include "AudioTestSupport.h"
 
+#include "FixtureCache.h"
 #include "audio/kvraudio_testing.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
 #include <QThread>
 #include <QtDebug>
@@ -13,6 +15,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <vector>
 
 extern char **environ;
 
@@ -31,14 +34,11 @@ namespace AudioTestSupport {
 
 namespace {
 
-// Runs a program and returns its exit code (-1 when it could not run), with its standard output in
-// `out`. posix_spawn rather than QProcess: ThreadSanitizer refuses a fork in a process with threads,
-// and every Qt test has its watchdog thread.
-int run(const char *program, const QStringList &args, QByteArray *out = nullptr)
+// Starts a program with its standard output going to `output` (or to /dev/null); -1 when it could
+// not start. posix_spawn rather than QProcess: ThreadSanitizer refuses a fork in a process with
+// threads, and every Qt test has its watchdog thread.
+pid_t spawn(const char *program, const QStringList &args, int output = -1)
 {
-    QTemporaryFile output;
-    if (!output.open())
-        return -1;
     QList<QByteArray> storage{QByteArray(program)};
     for (const QString &arg : args)
         storage << arg.toLocal8Bit();
@@ -49,32 +49,62 @@ int run(const char *program, const QStringList &args, QByteArray *out = nullptr)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, output.handle(), 1);
+    if (output >= 0)
+        posix_spawn_file_actions_adddup2(&actions, output, 1);
+    else
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
     const int spawned = posix_spawnp(&pid, program, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    return spawned == 0 ? pid : -1;
+}
+
+// The exit code of a started program (-1 when it did not start or did not exit).
+int exitCode(pid_t pid)
+{
+    if (pid < 0)
         return -1;
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs a program and returns its exit code (-1 when it could not run), with its standard output in
+// `out`.
+int run(const char *program, const QStringList &args, QByteArray *out = nullptr)
+{
+    QTemporaryFile output;
+    if (!output.open())
+        return -1;
+    const int code = exitCode(spawn(program, args, output.handle()));
     if (out) {
         QFile file(output.fileName());
         if (file.open(QIODevice::ReadOnly))
             *out = file.readAll();
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return code;
+}
+
+QStringList ffmpegArguments(const QStringList &args)
+{
+    return QStringList{QStringLiteral("-nostdin"), QStringLiteral("-y"), QStringLiteral("-hide_banner"),
+                       QStringLiteral("-loglevel"), QStringLiteral("error")} +
+           args;
+}
+
+QStringList fixtureArguments(const Fixture &fixture)
+{
+    return QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                       fixture.lavfiSource} +
+           fixture.outputOptions + QStringList{fixture.path};
 }
 
 } // namespace
 
 bool ffmpeg(const QStringList &args)
 {
-    const QStringList all =
-        QStringList{QStringLiteral("-nostdin"), QStringLiteral("-y"), QStringLiteral("-hide_banner"),
-                    QStringLiteral("-loglevel"), QStringLiteral("error")} +
-        args;
-    if (run("ffmpeg", all) != 0) {
+    if (run("ffmpeg", ffmpegArguments(args)) != 0) {
         qWarning() << "ffmpeg failed:" << args;
         return false;
     }
@@ -83,9 +113,37 @@ bool ffmpeg(const QStringList &args)
 
 bool makeFixture(const QString &path, const QString &lavfiSource, const QStringList &outputOptions)
 {
-    return ffmpeg(
-        QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), lavfiSource} +
-        outputOptions + QStringList{path});
+    return makeFixtures({{path, lavfiSource, outputOptions}});
+}
+
+bool makeFixtures(const QList<Fixture> &fixtures)
+{
+    // Those made before come from the cache; the others are made all at once.
+    std::vector<pid_t> runs;
+    QStringList entries;
+    for (const Fixture &fixture : fixtures) {
+        const QString entry = fixturecache::entryFor(
+            QStringLiteral(KVR_BINARY_DIR "/test-fixtures"), QStringLiteral("ffmpeg"),
+            ffmpegArguments(fixtureArguments({QString(), fixture.lavfiSource, fixture.outputOptions})),
+            QFileInfo(fixture.path).suffix());
+        entries << entry;
+        runs.push_back(fixturecache::take(entry, fixture.path)
+                           ? 0
+                           : spawn("ffmpeg", ffmpegArguments(fixtureArguments(fixture))));
+    }
+    bool made = true;
+    for (qsizetype i = 0; i < fixtures.size(); ++i) {
+        const pid_t run = runs.at(size_t(i));
+        if (run == 0)
+            continue;
+        if (exitCode(run) != 0) {
+            qWarning() << "ffmpeg failed:" << fixtureArguments(fixtures.at(i));
+            made = false;
+            continue;
+        }
+        fixturecache::keep(fixtures.at(i).path, entries.at(i));
+    }
+    return made;
 }
 
 double ffprobeDuration(const QString &path)

@@ -6,6 +6,7 @@
 #include "audio/kvraudio.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,14 @@ namespace AudioTestSupport {
 bool ffmpeg(const QStringList &args);
 // Makes `path` from a lavfi source ("sine=frequency=440:duration=2") with the output options given.
 bool makeFixture(const QString &path, const QString &lavfiSource, const QStringList &outputOptions);
+struct Fixture
+{
+    QString path;
+    QString lavfiSource;
+    QStringList outputOptions;
+};
+// The same for several files, all made at once; false (with a warning for each) when any fails.
+bool makeFixtures(const QList<Fixture> &fixtures);
 // ffprobe's format duration in seconds, or -1.
 double ffprobeDuration(const QString &path);
 // What `ffmpeg -i path -f s16le -` decodes (the source's rate and channels).

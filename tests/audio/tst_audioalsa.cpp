@@ -82,10 +82,12 @@ void TestAudioAlsa::initTestCase()
     QVERIFY(m_dir.isValid());
     // The test environment makes the default device silent; here the real ALSA path is under test.
     qputenv("KVR_AUDIO_NOSOUND", "0");
-    for (int hz : {440, 1000}) {
-        QVERIFY(makeFixture(m_dir.filePath(QStringLiteral("tone%1.wav").arg(hz)),
-                            QStringLiteral("aevalsrc=0.5*sin(2*PI*%1*t):s=44100:d=1").arg(hz), {}));
-    }
+    QList<Fixture> tones;
+    for (int hz : {440, 1000})
+        tones.append({m_dir.filePath(QStringLiteral("tone%1.wav").arg(hz)),
+                      QStringLiteral("aevalsrc=0.5*sin(2*PI*%1*t):s=44100:d=1").arg(hz),
+                      {}});
+    QVERIFY(makeFixtures(tones));
 }
 
 bool TestAudioAlsa::useAlsaConfig(const QByteArray &pcmDefinition)

@@ -59,12 +59,12 @@ private:
 void TestAudioMix::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    for (int hz : {440, 1000, 4000}) {
-        QVERIFY(
-            makeFixture(m_dir.filePath(QStringLiteral("tone%1.wav").arg(hz)),
-                        QStringLiteral("aevalsrc=0.5*sin(2*PI*%1*t)|0.5*sin(2*PI*%1*t):s=44100:d=6").arg(hz),
-                        {QStringLiteral("-c:a"), QStringLiteral("pcm_f32le")}));
-    }
+    QList<Fixture> tones;
+    for (int hz : {440, 1000, 4000})
+        tones.append({m_dir.filePath(QStringLiteral("tone%1.wav").arg(hz)),
+                      QStringLiteral("aevalsrc=0.5*sin(2*PI*%1*t)|0.5*sin(2*PI*%1*t):s=44100:d=6").arg(hz),
+                      {QStringLiteral("-c:a"), QStringLiteral("pcm_f32le")}});
+    QVERIFY(makeFixtures(tones));
     QVERIFY(BASS_Init(0, 44100, 0, nullptr, nullptr));
     setSpeed(kSpeed);
 }

@@ -111,17 +111,17 @@ void TestAudioTags::initTestCase()
     const QStringList metadata{QStringLiteral("-metadata"), QStringLiteral("title=") + kTitle,
                                QStringLiteral("-metadata"), QStringLiteral("artist=") + kArtist,
                                QStringLiteral("-metadata"), QStringLiteral("album=") + kAlbum};
-    QVERIFY(makeFixture(m_dir.filePath(QStringLiteral("utf16.mp3")), tone,
-                        QStringList{QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
-                                    QStringLiteral("-id3v2_version"), QStringLiteral("3")} +
-                            metadata));
-    QVERIFY(makeFixture(m_dir.filePath(QStringLiteral("utf8.mp3")), tone,
-                        QStringList{QStringLiteral("-c:a"), QStringLiteral("libmp3lame")} + metadata));
-    QVERIFY(makeFixture(m_dir.filePath(QStringLiteral("tags.ogg")), tone,
-                        QStringList{QStringLiteral("-c:a"), QStringLiteral("libvorbis")} + metadata));
-    QVERIFY(makeFixture(m_dir.filePath(QStringLiteral("tags.wma")), tone,
-                        QStringList{QStringLiteral("-c:a"), QStringLiteral("wmav2")} + metadata));
-    QVERIFY(makeFixture(m_dir.filePath(QStringLiteral("tags.wav")), tone, metadata));
+    QVERIFY(makeFixtures({{m_dir.filePath(QStringLiteral("utf16.mp3")), tone,
+                           QStringList{QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
+                                       QStringLiteral("-id3v2_version"), QStringLiteral("3")} +
+                               metadata},
+                          {m_dir.filePath(QStringLiteral("utf8.mp3")), tone,
+                           QStringList{QStringLiteral("-c:a"), QStringLiteral("libmp3lame")} + metadata},
+                          {m_dir.filePath(QStringLiteral("tags.ogg")), tone,
+                           QStringList{QStringLiteral("-c:a"), QStringLiteral("libvorbis")} + metadata},
+                          {m_dir.filePath(QStringLiteral("tags.wma")), tone,
+                           QStringList{QStringLiteral("-c:a"), QStringLiteral("wmav2")} + metadata},
+                          {m_dir.filePath(QStringLiteral("tags.wav")), tone, metadata}}));
     QVERIFY(BASS_Init(0, 44100, 0, nullptr, nullptr));
 }
 

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -654,61 +655,83 @@ bool FakeDemoCatalogue::install(FakeWebService *service)
         return fail(QStringLiteral("cannot load %1/routes.txt").arg(m_dir));
 
     // All songs at once: each is one short encoder run, and together they take about as long as
-    // the longest.
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        return fail(QStringLiteral("no temporary folder: %1").arg(folder.errorString()));
+    // the longest. With a song cache, a song made from the same arguments before is taken from it.
+    QTemporaryDir temporary;
+    if (m_songCache.isEmpty() && !temporary.isValid())
+        return fail(QStringLiteral("no temporary folder: %1").arg(temporary.errorString()));
+    const QDir folder(m_songCache.isEmpty() ? temporary.path() : m_songCache);
+    if (!folder.exists() && !QDir().mkpath(folder.path()))
+        return fail(QStringLiteral("cannot make %1").arg(folder.path()));
+    QStringList files;
     std::vector<std::unique_ptr<QProcess>> runs;
+    std::vector<std::pair<quint32, QString>> made; // song id, and its file once ffmpeg is done
     for (const Song &s : std::as_const(m_songs)) {
-        auto run = std::make_unique<QProcess>();
-        run->setProcessChannelMode(QProcess::MergedChannels);
         const QString seconds = QString::number(s.seconds);
         const Album *a = album(s.albumId);
-        run->start(ffmpeg,
-                   {QStringLiteral("-hide_banner"),
-                    QStringLiteral("-nostdin"),
-                    QStringLiteral("-loglevel"),
-                    QStringLiteral("error"),
-                    QStringLiteral("-y"),
-                    QStringLiteral("-f"),
-                    QStringLiteral("lavfi"),
-                    QStringLiteral("-i"),
-                    QStringLiteral("aevalsrc=exprs='%1':s=44100:d=%2").arg(tuneExpression(s), seconds),
-                    QStringLiteral("-af"),
-                    QStringLiteral("afade=t=in:d=0.05,afade=t=out:st=%1:d=2").arg(s.seconds - 2),
-                    QStringLiteral("-ac"),
-                    QStringLiteral("2"),
-                    QStringLiteral("-c:a"),
-                    QStringLiteral("libmp3lame"),
-                    QStringLiteral("-b:a"),
-                    QStringLiteral("128k"),
-                    QStringLiteral("-metadata"),
-                    QStringLiteral("title=") + s.title,
-                    QStringLiteral("-metadata"),
-                    QStringLiteral("artist=") + artistOf(s),
-                    QStringLiteral("-metadata"),
-                    QStringLiteral("album=") + (a ? a->name : QString()),
-                    folder.filePath(QString::number(s.id) + QStringLiteral(".mp3"))});
+        QStringList arguments = {
+            QStringLiteral("-hide_banner"),
+            QStringLiteral("-nostdin"),
+            QStringLiteral("-loglevel"),
+            QStringLiteral("error"),
+            QStringLiteral("-y"),
+            QStringLiteral("-f"),
+            QStringLiteral("lavfi"),
+            QStringLiteral("-i"),
+            QStringLiteral("aevalsrc=exprs='%1':s=44100:d=%2").arg(tuneExpression(s), seconds),
+            QStringLiteral("-af"),
+            QStringLiteral("afade=t=in:d=0.05,afade=t=out:st=%1:d=2").arg(s.seconds - 2),
+            QStringLiteral("-ac"),
+            QStringLiteral("2"),
+            QStringLiteral("-c:a"),
+            QStringLiteral("libmp3lame"),
+            QStringLiteral("-b:a"),
+            QStringLiteral("128k"),
+            QStringLiteral("-metadata"),
+            QStringLiteral("title=") + s.title,
+            QStringLiteral("-metadata"),
+            QStringLiteral("artist=") + artistOf(s),
+            QStringLiteral("-metadata"),
+            QStringLiteral("album=") + (a ? a->name : QString())};
+        // Named after everything that makes the song, so a changed catalogue never finds an old
+        // file in the cache.
+        const QString file = folder.filePath(
+            QStringLiteral("%1-%2.mp3")
+                .arg(s.id)
+                .arg(QString::fromLatin1(QCryptographicHash::hash(arguments.join(QLatin1Char('\n')).toUtf8(),
+                                                                  QCryptographicHash::Sha1)
+                                             .toHex())));
+        files << file;
+        if (QFile::exists(file))
+            continue;
+        // Written under another name and renamed once whole: a run cut short leaves no song that
+        // a later install would take for a made one.
+        arguments << file + QStringLiteral(".part.mp3");
+        auto run = std::make_unique<QProcess>();
+        run->setProcessChannelMode(QProcess::MergedChannels);
+        run->start(ffmpeg, arguments);
         runs.push_back(std::move(run));
+        made.emplace_back(s.id, file);
     }
     QString failures;
     for (std::size_t i = 0; i < runs.size(); ++i) {
         QProcess &run = *runs.at(i);
-        const bool ok =
-            run.waitForFinished(120000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+        const QString &file = made.at(i).second;
+        const bool ok = run.waitForFinished(120000) && run.exitStatus() == QProcess::NormalExit &&
+                        run.exitCode() == 0 && QFile::rename(file + QStringLiteral(".part.mp3"), file);
         if (!ok) {
             run.kill();
             run.waitForFinished(2000);
             failures += QStringLiteral("song %1: %2 %3\n")
-                            .arg(m_songs.at(qsizetype(i)).id)
+                            .arg(made.at(i).first)
                             .arg(run.errorString(), QString::fromLocal8Bit(run.readAll()).trimmed());
         }
     }
     if (!failures.isEmpty())
         return fail(QStringLiteral("ffmpeg failed:\n") + failures);
 
-    for (const Song &s : std::as_const(m_songs)) {
-        QFile mp3(folder.filePath(QString::number(s.id) + QStringLiteral(".mp3")));
+    for (qsizetype i = 0; i < m_songs.size(); ++i) {
+        const Song &s = m_songs.at(i);
+        QFile mp3(files.at(i));
         if (!mp3.open(QIODevice::ReadOnly))
             return fail(QStringLiteral("cannot read %1").arg(mp3.fileName()));
         const QByteArray data = mp3.readAll();

@@ -20,7 +20,8 @@ class FakeWebService;
 // install() adds its routes over whatever the service answers already (the test fixtures, say),
 // so the catalogue's answers win where both have one. The song files are generated into a
 // temporary folder, read into the service and the folder removed before install() returns: a
-// server that is killed leaves nothing behind.
+// server that is killed leaves nothing behind. Unless a song cache is set (setSongCache), which
+// is how a test shares the songs it made with the server program it starts.
 class FakeDemoCatalogue
 {
 public:
@@ -61,6 +62,9 @@ public:
     // Generates the files and adds every demo route to the running service. Needs the ffmpeg
     // command on the PATH.
     bool install(FakeWebService *service);
+    // Keeps the song files in dir (made when missing) instead of a temporary folder, and takes a
+    // song from there when it was made from the same catalogue entry before; empty: no cache.
+    void setSongCache(const QString &dir) { m_songCache = dir; }
     QString errorString() const { return m_error; }
 
     const QList<Singer> &singers() const { return m_singers; }
@@ -105,6 +109,7 @@ private:
     bool fail(const QString &error);
 
     QString m_dir;
+    QString m_songCache;
     QString m_error;
     QList<Singer> m_singers;
     QList<Album> m_albums;

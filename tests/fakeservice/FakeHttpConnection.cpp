@@ -166,11 +166,14 @@ void FakeHttpConnection::handle()
         break;
     }
     case FakeFault::Stall:
-        // Never: the connection stays open and silent until the client gives up or the service
-        // stops. Otherwise the normal answer follows the pause.
+        // Never: the connection stays open and silent until the client gives up, the service
+        // stops or the test releases it. Otherwise the normal answer follows the pause.
         if (fault.ms >= 0) {
             const QByteArray response = normalResponse(plan, head);
             QTimer::singleShot(fault.ms, this, [this, response]() { sendAndClose(response); });
+        } else {
+            m_held = normalResponse(plan, head);
+            m_holding = true;
         }
         break;
     case FakeFault::CutAfter:
@@ -185,6 +188,9 @@ void FakeHttpConnection::handle()
         if (fault.ms >= 0) {
             const QByteArray rest = response.mid(fault.bytes);
             QTimer::singleShot(fault.ms, this, [this, rest]() { sendAndClose(rest); });
+        } else {
+            m_held = response.mid(fault.bytes);
+            m_holding = true;
         }
         break;
     }
@@ -192,16 +198,21 @@ void FakeHttpConnection::handle()
         QByteArray unit = fault.body.isEmpty() ? QByteArray("x") : fault.body;
         while (unit.size() < 64 * 1024)
             unit += unit;
-        // Without a length the body ends only when the connection does; the next piece goes
-        // out once the last one has left, so the server never queues more than it sends.
+        // Without a length the body ends only when the connection does. One piece a millisecond,
+        // once the last has left: refilled as soon as it left, the socket is never empty, and
+        // Qt's HTTP thread, which reads while bytes are waiting, would never get back to its
+        // event loop to carry out the client's abort (deleting that manager then waits 5 s).
         m_socket->write("HTTP/1.1 " + QByteArray::number(fault.status) + ' ' + reason(fault.status) +
                         "\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n");
         m_socket->write(unit);
-        connect(m_socket, &QTcpSocket::bytesWritten, this, [this, unit]() {
-            if (m_socket->state() == QAbstractSocket::ConnectedState &&
-                m_socket->bytesToWrite() < unit.size())
+        auto *pace = new QTimer(this);
+        connect(pace, &QTimer::timeout, this, [this, unit, pace]() {
+            if (m_socket->state() != QAbstractSocket::ConnectedState)
+                pace->stop();
+            else if (m_socket->bytesToWrite() == 0)
                 m_socket->write(unit);
         });
+        pace->start(1);
         break;
     }
     case FakeFault::NoLength: {
@@ -257,6 +268,14 @@ QByteArray FakeHttpConnection::normalResponse(const FakeServiceState::Plan &plan
     return QByteArray();
 }
 
+void FakeHttpConnection::release()
+{
+    if (!m_holding)
+        return;
+    m_holding = false;
+    sendAndClose(m_held);
+}
+
 void FakeHttpConnection::sendAndClose(const QByteArray &bytes)
 {
     m_socket->write(bytes);
@@ -278,6 +297,10 @@ void FakeHttpConnection::answerRaw(const QByteArray &response, const RawBehaviou
         head = QString::fromLatin1(head).remove(length).toLatin1();
         if (m_rawBody.isEmpty())
             m_rawBody = QByteArray(4096, '\0');
+        // A short body is repeated in whole copies here, so that each write is one large block.
+        const QByteArray unit = m_rawBody;
+        while (m_rawBody.size() < 4096)
+            m_rawBody += unit;
     } else if (raw.bodyBytes >= 0) {
         m_rawBody.truncate(raw.bodyBytes);
     }

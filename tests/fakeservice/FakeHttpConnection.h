@@ -33,6 +33,10 @@ public:
     FakeHttpConnection(QTcpSocket *socket, FakeHost host, FakeServiceState *state, QObject *parent,
                        const FakeHttpServer *server = nullptr);
 
+    // An answer held by a stall fault without a time goes out now, as the fault would have sent it
+    // after its pause.
+    void release();
+
 private slots:
     void onReadyRead();
 
@@ -58,6 +62,9 @@ private:
     QByteArray m_rawHead;
     QByteArray m_rawBody;
     qint64 m_rawSent = 0;
+    // What a stall without a time holds back until release().
+    QByteArray m_held;
+    bool m_holding = false;
 };
 
 // Builds one HTTP/1.1 response with "Connection: close".

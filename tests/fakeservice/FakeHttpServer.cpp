@@ -42,6 +42,13 @@ void FakeHttpServer::closeAll()
         delete connection;
 }
 
+void FakeHttpServer::releaseStalls()
+{
+    const auto connections = findChildren<FakeHttpConnection *>(Qt::FindDirectChildrenOnly);
+    for (FakeHttpConnection *connection : connections)
+        connection->release();
+}
+
 void FakeHttpServer::setRawBehaviour(FakeHost host, const QString &path,
                                      const FakeHttpConnection::RawBehaviour &raw)
 {

@@ -26,6 +26,8 @@ public:
 
     bool listenAll();
     void closeAll();
+    // FakeHttpConnection::release on every open connection.
+    void releaseStalls();
     QHash<FakeHost, quint16> ports() const { return m_ports; }
 
     // Requests for `path` (percent-decoded, exact) on `host` are answered as `raw` says, ahead of

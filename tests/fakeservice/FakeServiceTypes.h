@@ -49,13 +49,14 @@ struct FakeFault
     {
         ErrorStatus, // the status with the body (an HTML error page, say)
         Redirect,    // 302 (or status) with a Location header
-        Stall,       // hold the answer for ms, then answer normally; ms < 0: never answer
+        Stall,       // hold the answer for ms, then answer normally; ms < 0: until released
+                     // (FakeWebService::releaseStalls), if ever
         CutAfter,    // send the first n bytes of the normal answer (headers included), then close
         Garbage,     // send bytes that are no HTTP at all, then close
         StallAfter,  // send the first n bytes of the normal answer, then hold the rest for ms
-                     // (ms < 0: never, the connection stays open and silent)
-        Endless,     // status and headers without a length, then body (or "x") over and over as
-                     // fast as the client reads, until the client closes
+                     // (ms < 0: until released, the connection open and silent meanwhile)
+        Endless,     // status and headers without a length, then body (or "x") over and over in
+                     // 64 KiB pieces, one a millisecond while the client keeps up, until it closes
         NoLength,    // the normal answer without its own Content-Length (one among the answer's
                      // headers still goes out), the body ending with the connection
     };

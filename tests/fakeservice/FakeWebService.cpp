@@ -198,6 +198,14 @@ void FakeWebService::setRawBehaviour(FakeHost host, const QString &path,
         m_server->setRawBehaviour(host, path, raw);
 }
 
+void FakeWebService::releaseStalls()
+{
+    if (!m_server)
+        return;
+    FakeHttpServer *server = m_server;
+    m_call->run([server]() { server->releaseStalls(); });
+}
+
 void FakeWebService::clearRawBehaviours()
 {
     if (m_server)

@@ -74,6 +74,10 @@ public:
     // Faults take precedence over answers on the paths they match.
     void setFault(FakeHost host, const QString &match, const FakeFault &fault);
     void clearFaults();
+    // The answers that stall faults without a time (stall(), stallAfter(n)) hold back go out now,
+    // each as its fault would have sent it after a pause: for a test that needs an answer late,
+    // but only once something else has happened.
+    void releaseStalls();
     // Answers for `path` (percent-decoded, exact) on `host` misbehave below HTTP as `raw` says,
     // ahead of any fault (FakeHttpServer::setRawBehaviour). Kept until cleared or the next start.
     void setRawBehaviour(FakeHost host, const QString &path, const FakeHttpConnection::RawBehaviour &raw);

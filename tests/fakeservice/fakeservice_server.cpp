@@ -1,8 +1,9 @@
 // A standalone fake web service for trying the player by hand or from scripts:
-//   fakeservice-server [--demo] [--fixtures DIR] [--hosts-ini FILE]
+//   fakeservice-server [--demo [--song-cache DIR]] [--fixtures DIR] [--hosts-ini FILE]
 // prints one "<host> <base address>" line per host, writes the hosts into FILE when asked
 // (a config.ini, or a file for KVR_HOSTS_INI), and serves until it is ended. With --demo it
-// also serves the demo catalogue (FakeDemoCatalogue.h): songs, pages, lyrics, pictures, radio.
+// also serves the demo catalogue (FakeDemoCatalogue.h): songs, pages, lyrics, pictures, radio;
+// with --song-cache its songs are kept in DIR and taken from there when made before.
 // FILE is written last, once everything is served and the lines printed, so a script may wait
 // for it to appear.
 #include "FakeDemoCatalogue.h"
@@ -23,7 +24,11 @@ int main(int argc, char **argv)
                                       QStringLiteral("dir"));
     const QCommandLineOption hostsIni(QStringLiteral("hosts-ini"), QStringLiteral("Write the hosts here."),
                                       QStringLiteral("file"));
+    const QCommandLineOption songCache(QStringLiteral("song-cache"),
+                                       QStringLiteral("Keep the demo songs here and reuse them."),
+                                       QStringLiteral("dir"));
     parser.addOption(demo);
+    parser.addOption(songCache);
     parser.addOption(fixtures);
     parser.addOption(hostsIni);
     parser.process(app);
@@ -38,6 +43,7 @@ int main(int argc, char **argv)
         return 1;
     if (parser.isSet(demo)) {
         FakeDemoCatalogue catalogue;
+        catalogue.setSongCache(parser.value(songCache));
         if (!catalogue.load() || !catalogue.install(&service)) {
             err << "fakeservice-server: demo catalogue: " << catalogue.errorString() << '\n';
             return 1;

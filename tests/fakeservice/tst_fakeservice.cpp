@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 struct Result
@@ -210,6 +212,19 @@ private slots:
         m_fake.setFault(FakeHost::Files, "/mp3/1001.mp3", FakeFault::stallAfter(4000));
         const Result never = fetch(m_nam, m_fake.baseUrl(FakeHost::Files) + "/mp3/1001.mp3", {}, 300);
         QCOMPARE(never.error, QNetworkReply::OperationCanceledError);
+
+        // Held until the test releases it: the first part at once, the rest on release.
+        m_fake.clearRequests();
+        std::unique_ptr<QNetworkReply> held(
+            m_nam.get(QNetworkRequest(QUrl(m_fake.baseUrl(FakeHost::Files) + "/mp3/1001.mp3"))));
+        QVERIFY(m_fake.waitForRequests(1));
+        QVERIFY(QTest::qWaitFor([&]() { return held->bytesAvailable() > 0; }, 5000));
+        QTest::qWait(50);
+        QVERIFY(!held->isFinished());
+        m_fake.releaseStalls();
+        QVERIFY(QTest::qWaitFor([&]() { return held->isFinished(); }, 5000));
+        QCOMPARE(held->error(), QNetworkReply::NoError);
+        QCOMPARE(held->readAll().size(), 16384);
     }
 
     void theLogKeepsExactRequests()

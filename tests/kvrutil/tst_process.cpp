@@ -1,6 +1,7 @@
 // Process helpers, on processes the test starts itself: a copy of `sleep` under a name no
 // other program uses.
 
+#include "KvrTry.h"
 #include "kvrutil/kvrutil.h"
 
 #include <QDir>
@@ -65,11 +66,13 @@ void TestProcess::endsOneOfTwo()
     QProcess *b = startSleeper(m_sleeper);
     QVERIFY(a && b);
     QCOMPARE(TermProcess(QStringLiteral("KvrSleeperTest")), 1);
-    QTRY_VERIFY_WITH_TIMEOUT(a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning, 5000);
+    KVR_TRY_VERIFY_WITH_TIMEOUT(a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning,
+                                5000);
     QVERIFY(a->state() == QProcess::Running || b->state() == QProcess::Running);
     QCOMPARE(IsProcessRunning(QStringLiteral("KvrSleeperTest")), 1);
     QCOMPARE(TermProcess(QStringLiteral("KvrSleeperTest")), 1);
-    QTRY_VERIFY_WITH_TIMEOUT(a->state() == QProcess::NotRunning && b->state() == QProcess::NotRunning, 5000);
+    KVR_TRY_VERIFY_WITH_TIMEOUT(a->state() == QProcess::NotRunning && b->state() == QProcess::NotRunning,
+                                5000);
 }
 
 void TestProcess::nothingToEnd()
@@ -89,7 +92,7 @@ void TestProcess::ignoresTermination()
     QProcess p;
     p.start(script, {QStringLiteral("-c"), QStringLiteral("trap '' TERM; while true; do sleep 0.1; done")});
     QVERIFY(p.waitForStarted());
-    QTRY_COMPARE(IsProcessRunning(QStringLiteral("KvrStubborn")), 1);
+    KVR_TRY_COMPARE(IsProcessRunning(QStringLiteral("KvrStubborn")), 1);
     QCOMPARE(TermProcess(QStringLiteral("KvrStubborn")), 1);
     QVERIFY(p.waitForFinished(5000));
     QCOMPARE(p.exitStatus(), QProcess::CrashExit);

@@ -5,11 +5,13 @@
 // panel was told, the desktop lyrics, the main window's download watch, and audio fixtures made
 // with the ffmpeg command.
 
+#include "FixtureCache.h"
 #include "RecordingSeam.h"
 
 #include "audio/kvraudio.h"
 #include "services/core/LocalSongInfo.h"
 #include "services/core/SongFileInfo.h"
+#include "services/playback/DownloadGauge.h"
 #include "services/playback/PlaybackGlobals.h"
 #include "services/playback/RadioPlayHandler.h"
 #include "services/playback/songplayHandler.h"
@@ -35,43 +37,87 @@
 
 extern char **environ;
 
-// Makes an mp3 of a sine tone with the ffmpeg command; `extra` goes to the output's options. posix_spawn
-// rather than QProcess: the thread sanitizer refuses a fork once the test has threads (QtTest's watchdog is
-// one).
+// An mp3 of a sine tone, made with the ffmpeg command; `extra` goes to the output's options.
+struct ToneMp3
+{
+    ToneMp3(const QString &file, double length, int hz = 440, const QStringList &options = QStringList())
+        : path(file)
+        , seconds(length)
+        , frequency(hz)
+        , extra(options)
+    {
+    }
+    QString path;
+    double seconds;
+    int frequency;
+    QStringList extra;
+};
+
+// Makes the tones, all at once. posix_spawn rather than QProcess: the thread sanitizer refuses a fork
+// once the test has threads (QtTest's watchdog is one).
+inline bool makeToneMp3s(const QList<ToneMp3> &tones)
+{
+    // Those made before come from the cache; the others are made all at once.
+    std::vector<pid_t> runs;
+    QStringList entries;
+    for (const ToneMp3 &tone : tones) {
+        QStringList args{
+            QStringLiteral("ffmpeg"),
+            QStringLiteral("-nostdin"),
+            QStringLiteral("-y"),
+            QStringLiteral("-hide_banner"),
+            QStringLiteral("-loglevel"),
+            QStringLiteral("error"),
+            QStringLiteral("-f"),
+            QStringLiteral("lavfi"),
+            QStringLiteral("-i"),
+            QStringLiteral("sine=frequency=%1:duration=%2").arg(tone.frequency).arg(tone.seconds),
+            QStringLiteral("-ac"),
+            QStringLiteral("2"),
+            QStringLiteral("-ar"),
+            QStringLiteral("44100"),
+            QStringLiteral("-b:a"),
+            QStringLiteral("64k")};
+        args << tone.extra;
+        const QString entry = fixturecache::entryFor(QStringLiteral(KVR_BINARY_DIR "/test-fixtures"),
+                                                     QStringLiteral("ffmpeg"), args, QStringLiteral("mp3"));
+        entries << entry;
+        if (fixturecache::take(entry, tone.path)) {
+            runs.push_back(0);
+            continue;
+        }
+        args << tone.path;
+        std::vector<QByteArray> bytes;
+        for (const QString &arg : args)
+            bytes.push_back(arg.toLocal8Bit());
+        std::vector<char *> argv;
+        for (QByteArray &arg : bytes)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        runs.push_back(posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1);
+    }
+    bool made = true;
+    for (qsizetype i = 0; i < tones.size(); ++i) {
+        const pid_t pid = runs.at(size_t(i));
+        if (pid == 0)
+            continue;
+        int status = 0;
+        while (pid > 0 && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        const bool ok =
+            pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && QFile::exists(tones.at(i).path);
+        if (ok)
+            fixturecache::keep(tones.at(i).path, entries.at(i));
+        made = made && ok;
+    }
+    return made;
+}
+
 inline bool makeToneMp3(const QString &path, double seconds, int frequency = 440,
                         const QStringList &extra = QStringList())
 {
-    QStringList args{QStringLiteral("ffmpeg"),
-                     QStringLiteral("-nostdin"),
-                     QStringLiteral("-y"),
-                     QStringLiteral("-hide_banner"),
-                     QStringLiteral("-loglevel"),
-                     QStringLiteral("error"),
-                     QStringLiteral("-f"),
-                     QStringLiteral("lavfi"),
-                     QStringLiteral("-i"),
-                     QStringLiteral("sine=frequency=%1:duration=%2").arg(frequency).arg(seconds),
-                     QStringLiteral("-ac"),
-                     QStringLiteral("2"),
-                     QStringLiteral("-ar"),
-                     QStringLiteral("44100"),
-                     QStringLiteral("-b:a"),
-                     QStringLiteral("64k")};
-    args << extra << path;
-    std::vector<QByteArray> bytes;
-    for (const QString &arg : args)
-        bytes.push_back(arg.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &arg : bytes)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && QFile::exists(path);
+    return makeToneMp3s({{path, seconds, frequency, extra}});
 }
 
 // The silent device plays kAudioSpeed times faster than real time where the audio layer takes
@@ -350,37 +396,15 @@ public:
     void StartLrcDisplay() override { ++started; }
 };
 
-// The main window's download watch of a streamed song: every tick it reads how much of the song
-// has arrived and, when all of it has, asks the controller to complete the cache file.
+// The main window's elapsed-time timer as far as the download gauge goes: the same gauge, read
+// more often, so a streamed song is promoted to the cache only the way the player does it.
 class DownloadWatch : public QObject
 {
 public:
     DownloadWatch()
     {
-        connect(&m_timer, &QTimer::timeout, this, [this]() { tick(); });
+        connect(&m_timer, &QTimer::timeout, this, [] { g_updateDownloadGauge(g_pSongPlayHandler); });
         m_timer.start(50);
-    }
-
-    void tick()
-    {
-        songplayHandler *player = g_pSongPlayHandler;
-        const quint32 stream = g_hStream.load();
-        if (!player || stream == 0 || g_nSongSourceKind != SongSourceKind::kNetwork ||
-            player->m_bCacheFinished)
-            return;
-        const QWORD downloaded = BASS_StreamGetFilePosition(stream, BASS_FILEPOS_DOWNLOAD);
-        if (downloaded == QWORD(-1))
-            return;
-        PlaybackSession &session = player->m_session;
-        if (session.m_llStreamStart == 0)
-            session.m_llStreamStart = qint64(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_START));
-        if (g_bNetSongComplete)
-            session.m_llStreamEnd = session.m_llStreamStart + qint64(downloaded);
-        const qint64 span = session.m_llStreamEnd - session.m_llStreamStart;
-        if (span <= 0)
-            return;
-        if (qint64(downloaded) * 1000 / span == 1000)
-            player->netplayCacheFinishedHandler();
     }
 
 private:

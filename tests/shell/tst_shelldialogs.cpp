@@ -1,7 +1,8 @@
 // The frameless dialogs: shadow card, title bar dragging, message box types and results, the quit
 // question, and the progress dialog's Escape key.
 
-#include "shell/ShellGlobals.h"
+#include "KvrTry.h"
+#include "platform/TimeScale.h"
 #include "shell/kvrCompositor.h"
 #include "shell/kvrDlgQuitHint.h"
 #include "shell/kvrMessageBox.h"
@@ -52,7 +53,7 @@ class TestShellDialogs : public QObject
 
 private slots:
     // The message box's wait and fade at a tenth of their length: the same sequence, faster.
-    void initTestCase() { kvrSetShellTimeScale(0.1); }
+    void initTestCase() { kvrSetTimeScale(0.1); }
     void shadowCardAndRings();
     void titleBarDragsWithAnyButton_data();
     void titleBarDragsWithAnyButton();
@@ -219,7 +220,7 @@ void TestShellDialogs::messageBoxFadesByItself()
     // Nothing clicks: the box must end on its own, about 1000 ms of waiting plus a 600 ms fade.
     QCOMPARE(box.exec(), 0);
     const qint64 elapsed = clock.elapsed();
-    QVERIFY2(elapsed >= kvrShellMs(1600) * 9 / 10 && elapsed < 5000, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed >= kvrScaledMs(1600) * 9 / 10 && elapsed < 5000, qPrintable(QString::number(elapsed)));
     QVERIFY(!box.isVisible());
 }
 
@@ -228,7 +229,7 @@ void TestShellDialogs::messageBoxTypeThreeWaitsForItsCreator()
     kvrMessageBox box(nullptr, QString(), QStringLiteral("努力登录中,请稍候..."), 3);
     bool stillOpen = false;
     // Well past the type-2 fade, the box is still there; then its creator ends it.
-    QTimer::singleShot(kvrShellMs(2500), &box, [&box, &stillOpen] {
+    QTimer::singleShot(kvrScaledMs(2500), &box, [&box, &stillOpen] {
         stillOpen = box.isVisible();
         box.accept();
     });
@@ -342,7 +343,7 @@ void TestShellDialogs::progressDialogIgnoresEscape()
 
     // Other keys take the dialog's ordinary road: Enter presses the default (cancel) button.
     QTest::keyClick(&dialog, Qt::Key_Return);
-    QTRY_VERIFY(dialog.wasCanceled());
+    KVR_TRY_VERIFY(dialog.wasCanceled());
 }
 
 QTEST_MAIN(TestShellDialogs)

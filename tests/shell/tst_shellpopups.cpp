@@ -1,6 +1,8 @@
 // The toast, the seek bar, the click-to-jump slider, the volume and play-mode pop-ups, the column
 // header button, the empty-list form, the UI-relations object and the custom events.
 
+#include "KvrTry.h"
+#include "platform/TimeScale.h"
 #include "services/core/Globals.h"
 #include "shell/CusEvent.h"
 #include "shell/GlobalMainWgtUIRelated.h"
@@ -156,7 +158,7 @@ private slots:
 void TestShellPopups::initTestCase()
 {
     // The toast's hold and fade at a tenth of their length: the same sequence, faster.
-    kvrSetShellTimeScale(0.1);
+    kvrSetTimeScale(0.1);
 }
 
 void TestShellPopups::init()
@@ -206,14 +208,14 @@ void TestShellPopups::toastHoldsThenFades()
     ToastWatch watch(&hint);
     hint.showHint(&window, QStringLiteral("已下载完成"));
     const qint64 shown = watch.clock.elapsed();
-    QTRY_VERIFY_WITH_TIMEOUT(!hint.isVisible(), 5000);
+    KVR_TRY_VERIFY_WITH_TIMEOUT(!hint.isVisible(), 5000);
     // 1800 ms of holding at full opacity, then 400 ms of fading, then gone.
     QCOMPARE(watch.fadeStarts.size(), 1);
-    QVERIFY2(watch.fadeStarts.first() - shown >= kvrShellMs(1800) * 9 / 10,
+    QVERIFY2(watch.fadeStarts.first() - shown >= kvrScaledMs(1800) * 9 / 10,
              qPrintable(QString::number(watch.fadeStarts.first() - shown)));
     QCOMPARE(watch.opacityAtFade.first(), 1.0);
     QCOMPARE(watch.hides.size(), 1);
-    QVERIFY2(watch.hides.first() - watch.fadeStarts.first() >= kvrShellMs(400) / 2,
+    QVERIFY2(watch.hides.first() - watch.fadeStarts.first() >= kvrScaledMs(400) / 2,
              qPrintable(QString::number(watch.hides.first() - watch.fadeStarts.first())));
 }
 
@@ -224,14 +226,14 @@ void TestShellPopups::toastSecondHintRestartsTheHold()
     kvrLabelInfoHint hint;
     ToastWatch watch(&hint);
     hint.showHint(&window, QStringLiteral("第一条"));
-    QTest::qWait(kvrShellMs(1200));
+    QTest::qWait(kvrScaledMs(1200));
     hint.showHint(&window, QStringLiteral("取消收藏成功"));
     const qint64 second = watch.clock.elapsed();
     QCOMPARE(hint.hintText(), QStringLiteral("取消收藏成功"));
-    QTRY_VERIFY_WITH_TIMEOUT(!hint.isVisible(), 5000);
+    KVR_TRY_VERIFY_WITH_TIMEOUT(!hint.isVisible(), 5000);
     // The fade that ends it starts a whole hold after the second hint: the first one's time, over
     // 600 ms after the second hint, does not count.
-    QVERIFY2(watch.fadeStarts.last() - second >= kvrShellMs(1800) * 9 / 10,
+    QVERIFY2(watch.fadeStarts.last() - second >= kvrScaledMs(1800) * 9 / 10,
              qPrintable(QString::number(watch.fadeStarts.last() - second)));
     QCOMPARE(watch.opacityAtFade.last(), 1.0);
     QCOMPARE(watch.hides.size(), 1);
@@ -250,13 +252,13 @@ void TestShellPopups::toastShownDuringAFadeStays()
     const qint64 second = watch.clock.elapsed();
     // The first hint's fade must not take the second one with it: the second stays, whole, until
     // its own hold ends.
-    QTRY_COMPARE_WITH_TIMEOUT(watch.fadeStarts.size(), 2, 5000);
+    KVR_TRY_COMPARE_WITH_TIMEOUT(watch.fadeStarts.size(), 2, 5000);
     // On a loaded machine the second fade may already have ended by the time this looks; what
     // matters is that nothing hid the toast before it began.
     for (qint64 hidAt : std::as_const(watch.hides))
         QVERIFY2(hidAt >= watch.fadeStarts.last(), qPrintable(QString::number(hidAt)));
     QCOMPARE(watch.opacityAtFade.last(), 1.0);
-    QVERIFY(watch.fadeStarts.last() - second >= kvrShellMs(1800) * 9 / 10);
+    QVERIFY(watch.fadeStarts.last() - second >= kvrScaledMs(1800) * 9 / 10);
 }
 
 // ---- seek bar ----
@@ -337,7 +339,7 @@ void TestShellPopups::seekReleaseSignals()
     if (fade) {
         // With fading on, the seek is signalled after the first fade step (100 ms), not at once.
         QCOMPARE(changed.count(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 1, 1000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(changed.count(), 1, 1000);
         QVERIFY2(signalled >= 90, qPrintable(QString::number(signalled)));
     } else {
         QCOMPARE(changed.count(), 1);
@@ -557,7 +559,7 @@ void TestShellPopups::volumePopupOpensAndCloses()
     // x() and y() of the main window are its frame's corner.
     QCOMPARE(popup.pos(), mainWindow.pos() + QPoint(817, 565));
     // The slider takes the focus, so losing it later is what closes the pop-up.
-    QTRY_VERIFY(slider->hasFocus());
+    KVR_TRY_VERIFY(slider->hasFocus());
 
     // Focus lost elsewhere: hidden, and the next click opens it again.
     QCursor::setPos(5, 5);

@@ -3,6 +3,7 @@
 // their numbers, and the installer package in one or two parts, complete only at its size, in
 // the private update folder.
 #include "FakeServiceHosts.h"
+#include "KvrTry.h"
 #include "RecordingSeam.h"
 
 #include "platform/UpdateShared.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -183,6 +185,9 @@ private slots:
                 config.setValue("softver", installed);
             config.setValue("selfupdate", "7");
         }
+        // Only the time-out ends a stall, so the stalled check gets a short one of its own.
+        g_setUpdateCheckTimeout(answer == "stall" ? 250 : 500);
+        const auto restore = qScopeGuard([]() { g_setUpdateCheckTimeout(500); });
         if (answer == "404")
             m_fake.setFault(FakeHost::Service, "/update/check.xml", FakeFault::errorStatus(404));
         else if (answer == "stall")
@@ -319,7 +324,8 @@ private slots:
                         FakeFault::errorStatus(404, "<html>missing</html>"));
         m_fake.setFault(FakeHost::Files, "/pkg/stall.bin", FakeFault::stallAfter(300));
         dlManager manager;
-        manager.setTransferTimeout(500);
+        // Only the time-out ends the stalled one.
+        manager.setTransferTimeout(path == "/pkg/stall.bin" ? 250 : 500);
         manager.m_nTotalSize = announced;
         QVERIFY(!download(manager, path, parts));
         QCOMPARE(manager.getDownloadedBytes(), -1);
@@ -342,10 +348,10 @@ private slots:
             ++reports;
         });
         manager.StartFiledownload(m_fake.baseUrl(FakeHost::Files) + "/pkg/slow.bin", 1);
-        QTRY_VERIFY_WITH_TIMEOUT(manager.getDownloadedBytes() > 0, 10000);
+        KVR_TRY_VERIFY_WITH_TIMEOUT(manager.getDownloadedBytes() > 0, 10000);
         QVERIFY(manager.getDownloadedBytes() < package.size());
         manager.cancelDownload();
-        QTRY_COMPARE(reports, 1);
+        KVR_TRY_COMPARE(reports, 1);
         QVERIFY(!result);
         QCOMPARE(manager.getDownloadedBytes(), -1);
         QVERIFY(!QFile::exists(dlManager::packagePath()));

@@ -3,6 +3,7 @@
 #include "FakeServiceHosts.h"
 #include "GlobalsGuard.h"
 #include "HandledReplies.h"
+#include "KvrTry.h"
 
 #include "services/core/Globals.h"
 #include "services/net/PostLogObject.h"
@@ -62,8 +63,8 @@ private slots:
         PostLogObject poster(nullptr, g_endpoints().userClientHandle, QByteArray());
         poster.setBody(body);
         poster.post();
-        QTRY_COMPARE(QSettings(logPath, QSettings::IniFormat).value("SubmitYN").toString(),
-                     QStringLiteral("1"));
+        KVR_TRY_COMPARE(QSettings(logPath, QSettings::IniFormat).value("SubmitYN").toString(),
+                        QStringLiteral("1"));
         const FakeRequest request = m_fake.requests().last();
         QCOMPARE(request.method, QByteArray("POST"));
         QCOMPARE(request.target, QByteArray("/app/UserClientHandle.ashx"));
@@ -104,7 +105,7 @@ private slots:
         PostLogObject poster(nullptr, g_endpoints().userClientHandle,
                              "mac=1&type=online&live=0&guid=k&sn=s&id=");
         poster.post();
-        QTRY_VERIFY(poster.isQuitDone());
+        KVR_TRY_VERIFY(poster.isQuitDone());
 
         PostLogObject heartbeat(nullptr, g_endpoints().userClientHandle,
                                 "mac=1&type=online&live=2&guid=k&sn=s");

@@ -5,6 +5,7 @@
 #include "FakeServiceHosts.h"
 #include "GlobalsGuard.h"
 #include "HandledReplies.h"
+#include "KvrTry.h"
 #include "RecordingSeam.h"
 
 #include "services/core/Globals.h"
@@ -103,7 +104,7 @@ private slots:
         const QByteArray startup =
             "type=online&mac=" + kMac.toUtf8() + "&os=Linux x64&fromsouce=kvr&version=2.1.3&live=1";
         m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_GET_LIVE_KEY, 0, startup);
-        QTRY_COMPARE(m_state.m_sLiveId, QStringLiteral("4242"));
+        KVR_TRY_COMPARE(m_state.m_sLiveId, QStringLiteral("4242"));
         QCOMPARE(presenceLog(), (QStringList{keyGet(), "POST " + QString::fromUtf8(startup + kTail)}));
         QCOMPARE(m_fake.requests().last().header("Content-Type"),
                  QByteArray("application/x-www-form-urlencoded"));
@@ -124,19 +125,19 @@ private slots:
             m_fake.clearRequests();
             m_presence->get(m_state.m_sKeyUrl, report.action, HttpObject::newReport(report.first),
                             QByteArray());
-            QTRY_COMPARE(presenceLog().size(), 2);
+            KVR_TRY_COMPARE(presenceLog().size(), 2);
             QCOMPARE(presenceLog(), (QStringList{keyGet(), "POST " + QString::fromUtf8(report.first + kTail +
                                                                                        report.extra)}));
         }
         // The offline report's answer is what quitting waits for.
-        QTRY_VERIFY(m_poster->isQuitDone());
+        KVR_TRY_VERIFY(m_poster->isQuitDone());
 
         // The update report goes through this object's own POST, with the MAC.
         m_fake.clearRequests();
         const QByteArray update = "fromsouce=kvr&oldversion=2.1.3&newversion=2.1.4&state=0&nowversion=2.1.3&"
                                   "resion=UserCancle&type=update";
         m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, update);
-        QTRY_COMPARE(presenceLog().size(), 2);
+        KVR_TRY_COMPARE(presenceLog().size(), 2);
         QCOMPARE(presenceLog().last(), "POST " + QString::fromUtf8(update + kTail + "&mac=" + kMac.toUtf8()));
     }
 
@@ -145,7 +146,7 @@ private slots:
         m_state.m_sLiveId.clear();
         const QByteArray first = "mac=" + kMac.toUtf8() + "&type=online&live=2";
         m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_LIVE, HttpObject::newReport(first), QByteArray());
-        QTRY_COMPARE(presenceLog().size(), 2);
+        KVR_TRY_COMPARE(presenceLog().size(), 2);
         QVERIFY(presenceLog().last().endsWith("&id="));
     }
 
@@ -156,7 +157,8 @@ private slots:
         const QByteArray first = "mac=" + kMac.toUtf8() + "&type=log&fileName=20150301.log&str=abc";
         m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_LOG, HttpObject::newLogUpload(first, log),
                         QByteArray());
-        QTRY_COMPARE(QSettings(log, QSettings::IniFormat).value("SubmitYN").toString(), QStringLiteral("1"));
+        KVR_TRY_COMPARE(QSettings(log, QSettings::IniFormat).value("SubmitYN").toString(),
+                        QStringLiteral("1"));
         QCOMPARE(presenceLog(), (QStringList{keyGet(), "POST " + QString::fromUtf8(first + kTail)}));
     }
 
@@ -171,7 +173,7 @@ private slots:
         QFile(g_sUpdateIni).open(QIODevice::WriteOnly);
         QVERIFY(QFile::exists(g_sUpdateIni));
         m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
-        QTRY_VERIFY(!QFile::exists(g_sUpdateIni));
+        KVR_TRY_VERIFY(!QFile::exists(g_sUpdateIni));
         QVERIFY(handled.waitFor(3));
         QCOMPARE(m_fake.requestCount(), 3);
         for (const QString &line : presenceLog())
@@ -218,7 +220,7 @@ private slots:
         QVERIFY(QFile::exists(g_sUpdateIni));
         HandledReplies handled;
         m_presence->get(m_state.m_sKeyUrl, ACTION_NEXT_UPDATE_ERROR_INFO, 0, "c=3");
-        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(g_sUpdateIni), 10000);
+        KVR_TRY_VERIFY_WITH_TIMEOUT(!QFile::exists(g_sUpdateIni), 10000);
         QVERIFY(handled.waitFor(int(sent.size())));
         QStringList methods;
         for (const QString &line : presenceLog())
@@ -253,7 +255,7 @@ private slots:
         m_fake.setAnswer(FakeHost::Service, "/do/apiHandler.ashx?t=getqinquan", FakeAnswer::text(answer));
         m_presence->get(g_endpoints().playStates, ACTION_GET_PLAY_STATES, 0, QByteArray());
         QVERIFY(m_fake.waitForRequests(1));
-        QTRY_COMPARE(m_state.m_slPlayableStates, states);
+        KVR_TRY_COMPARE(m_state.m_slPlayableStates, states);
         QCOMPARE(m_fake.requests().first().target, QByteArray("/do/apiHandler.ashx?t=getqinquan"));
     }
 
@@ -261,7 +263,7 @@ private slots:
     {
         HandledReplies handled;
         m_presence->get(g_endpoints().fmClasses, ACTION_GET_FM_INFO_LIST, 0, QByteArray());
-        QTRY_COMPARE(m_seam.channelRows.size(), 1);
+        KVR_TRY_COMPARE(m_seam.channelRows.size(), 1);
         QCOMPARE(m_fake.requests().first().target, QByteArray("/do/apihandler.ashx?t=GetFMClass"));
         const QList<FmChannelInfo> channels = m_seam.channelRows.first();
         QCOMPARE(channels.size(), 3);

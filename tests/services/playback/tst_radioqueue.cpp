@@ -1,6 +1,7 @@
 // The radio queue: how channel entries and refill answers become songs, the order of next and
 // previous with the refill request, and a channel that plays on across refills against the fake
 // service on the silent device.
+#include "KvrTry.h"
 #include "PlaybackTestSupport.h"
 
 #include "services/core/LocalSongInfo.h"
@@ -122,7 +123,7 @@ private slots:
         QVERIFY(m_rig->seam.statuses.contains(QStringLiteral("0|歌手甲 - 新歌一")));
         // The fake knows neither song: each fails once, then the radio stops instead of asking
         // the service again and again.
-        QTRY_COMPARE_WITH_TIMEOUT(m_rig->seam.resets, 1, 10000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(m_rig->seam.resets, 1, 10000);
         QCOMPARE(g_nPlayingListId, 0);
         QCOMPARE(m_fake.requestsTo(FakeHost::Site, QStringLiteral("/html/pxml/1/2001.xml")).size(), 1);
         QCOMPARE(m_fake.requestsTo(FakeHost::Site, QStringLiteral("/html/pxml/1/2002.xml")).size(), 1);
@@ -154,21 +155,21 @@ private slots:
         QCOMPARE(s.id, 3u);
         QVERIFY(radio().getRealPrevSong(s));
         QCOMPARE(s.id, 2u);
-        QTRY_COMPARE_WITH_TIMEOUT(refillRequests(), 1, 5000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(refillRequests(), 1, 5000);
         const FakeRequest refill =
             m_fake.requestsTo(FakeHost::Service, QStringLiteral("/do/apiHandler.ashx")).first();
         QCOMPARE(QString::fromUtf8(refill.target),
                  QStringLiteral("/do/apiHandler.ashx?t=GetMoreFmSongs_new&fmid=7"));
         // The refill (two songs) replaced the queue and kept the index (1): the next is past the
         // end, so the first; the one after that is the last and asks again.
-        QTRY_COMPARE_WITH_TIMEOUT(radio().count(), 2, 5000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(radio().count(), 2, 5000);
         QCOMPARE(titles(), (QStringList{QStringLiteral("歌手甲|新歌一"), QStringLiteral("歌手乙|新歌二")}));
         QCOMPARE(radio().currentIndex(), 1);
         QVERIFY(radio().getRealNextSong(s));
         QCOMPARE(s.id, 2001u);
         QVERIFY(radio().getRealNextSong(s));
         QCOMPARE(s.id, 2002u);
-        QTRY_COMPARE_WITH_TIMEOUT(refillRequests(), 2, 5000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(refillRequests(), 2, 5000);
     }
 
     void refillAnswers_data()
@@ -222,7 +223,7 @@ private slots:
         QStringList entries{QStringLiteral("2001[]甲-一"), QStringLiteral("2002[]乙-二"),
                             QStringLiteral("2003[]丙-三")};
         radio().setSongData(entries, true);
-        QTRY_VERIFY_WITH_TIMEOUT(m_rig->seam.startedIds.size() >= 6, playMs(6 * 0.3));
+        KVR_TRY_VERIFY_WITH_TIMEOUT(m_rig->seam.startedIds.size() >= 6, playMs(6 * 0.3));
         QCOMPARE(m_rig->seam.startedIds.mid(0, 6), (QList<quint32>{2001, 2002, 2003, 3001, 3002, 3001}));
         QCOMPARE(g_nPlayingListId, 4);
         QCOMPARE(m_rig->seam.resets, 0);

@@ -1,6 +1,7 @@
 // The song-information answer against the fake service: the lyric cache in its two forms, what
 // the lists learn (duration, album name in the first ten rows of the play queue), stale answers,
 // the play-state refusal for each kind of asker, and a lyric folder that cannot be written.
+#include "KvrTry.h"
 #include "PlaybackTestSupport.h"
 
 #include "services/core/ProgramHelpers.h"
@@ -54,7 +55,7 @@ private:
         g_sPendingLrcId = id;
         g_sPendingLrcName = name;
         m_rig->client->startHttpRequest(QUrl(g_getSongInfoUrl(id)), HTTPREQUEST_TYPE_ID, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_rig->client->requestsInFlight(), 0, 5000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(m_rig->client->requestsInFlight(), 0, 5000);
     }
 
 private slots:
@@ -149,7 +150,7 @@ private slots:
         m_rig->queue.addRow(networkRow(id, artist, title));
         m_rig->queue.playTheListSong(0);
         // Answered: the list took the song's information, then the stream address is asked for.
-        QTRY_VERIFY_WITH_TIMEOUT(
+        KVR_TRY_VERIFY_WITH_TIMEOUT(
             m_fake.requestsTo(FakeHost::Site, QStringLiteral("/sgbox/urlindex.asp")).size() == 1, 5000);
         QCOMPARE(m_rig->queue.rows[0].duration, duration);
         QVERIFY(m_rig->queue.calls.contains(QStringLiteral("net:%1|%2|").arg(id).arg(duration) +
@@ -190,7 +191,7 @@ private slots:
         g_sPendingLrcId = QStringLiteral("1");
         m_rig->client->startHttpRequest(QUrl(g_getSongInfoUrl(QStringLiteral("10000"))), HTTPREQUEST_TYPE_ID,
                                         0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_rig->client->requestsInFlight(), 0, 5000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(m_rig->client->requestsInFlight(), 0, 5000);
         QCOMPARE(lyricFiles().size(), 1);
         QCOMPARE(m_rig->lyrics.started, 1);
     }
@@ -202,10 +203,10 @@ private slots:
         m_rig->queue.addRow(networkRow(10000, QStringLiteral("王菲"), QStringLiteral("红豆")));
         m_rig->queue.addRow(localRow(m_good, QStringLiteral("local")));
         m_rig->queue.playTheListSong(0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_fake.requests().size(), 1, 5000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(m_fake.requests().size(), 1, 5000);
         // The user plays another song before the answer comes.
         m_rig->queue.playTheListSong(1);
-        QTRY_COMPARE_WITH_TIMEOUT(m_rig->client->requestsInFlight(), 0, 5000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(m_rig->client->requestsInFlight(), 0, 5000);
         QCOMPARE(lyricFiles(), QStringList());
         QCOMPARE(m_rig->queue.calls.filter(QStringLiteral("net:")), QStringList());
         QCOMPARE(m_rig->queue.calls.filter(QStringLiteral("wrong:")), QStringList());
@@ -272,14 +273,14 @@ private slots:
             queue.addRow(localRow(m_good, QStringLiteral("next one")));
             queue.playTheListSong(0);
             // The next-song button plays the next row.
-            QTRY_COMPARE_WITH_TIMEOUT(m_rig->seam.playStarted, 1, 5000);
+            KVR_TRY_COMPARE_WITH_TIMEOUT(m_rig->seam.playStarted, 1, 5000);
             QCOMPARE(queue.chosen, (QList<int>{0, 1}));
         } else {
             // A local song plays (repeated) while someone else asks about song 1003.
             queue.mode = 0;
             queue.addRow(localRow(m_good, QStringLiteral("playing")));
             queue.playTheListSong(0);
-            QTRY_COMPARE_WITH_TIMEOUT(m_rig->seam.playStarted, 1, 5000);
+            KVR_TRY_COMPARE_WITH_TIMEOUT(m_rig->seam.playStarted, 1, 5000);
             if (asker == QLatin1String("download")) {
                 _tag_downloadsonginfo_ record;
                 auto *down = new httpDown;
@@ -287,7 +288,7 @@ private slots:
                 down->m_bBusy = true;
                 QSignalSpy finished(down, &httpDown::downFinished);
                 down->requestSongInfo(QStringLiteral("1003"));
-                QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+                KVR_TRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
                 QCOMPARE(record.status, QStringLiteral("网络错误"));
                 delete down;
             } else {
@@ -317,7 +318,7 @@ private slots:
         m_fake.serveFile(FakeHost::Files, QStringLiteral("/mp3/10000.mp3"), readAll(m_good), "audio/mpeg");
         m_rig->queue.playTheListSong(0);
         // The lyric is lost, the song is not.
-        QTRY_COMPARE_WITH_TIMEOUT(m_rig->seam.playStarted, 1, 5000);
+        KVR_TRY_COMPARE_WITH_TIMEOUT(m_rig->seam.playStarted, 1, 5000);
         QCOMPARE(m_rig->queue.calls.filter(QStringLiteral("wrong:")), QStringList());
         QVERIFY(!QFileInfo::exists(m_rig->folders.m_sLrcDir));
         m_rig->player->stopPlay();
