@@ -111,7 +111,7 @@ private slots:
         QVERIFY(m_fake.start());
         useFakeService(m_fake);
         g_sAppDir = m_app.path();
-        g_setUpdateCheckTimeout(500);
+        g_setUpdateCheckTimeout(5000);
     }
     void init()
     {
@@ -185,9 +185,10 @@ private slots:
                 config.setValue("softver", installed);
             config.setValue("selfupdate", "7");
         }
-        // Only the time-out ends a stall, so the stalled check gets a short one of its own.
-        g_setUpdateCheckTimeout(answer == "stall" ? 250 : 500);
-        const auto restore = qScopeGuard([]() { g_setUpdateCheckTimeout(500); });
+        // Only the time-out ends a stall, so the stalled check gets a short one of its own; the
+        // others get room for a first connection on a slow, loaded machine.
+        g_setUpdateCheckTimeout(answer == "stall" ? 250 : 5000);
+        const auto restore = qScopeGuard([]() { g_setUpdateCheckTimeout(5000); });
         if (answer == "404")
             m_fake.setFault(FakeHost::Service, "/update/check.xml", FakeFault::errorStatus(404));
         else if (answer == "stall")
@@ -325,7 +326,7 @@ private slots:
         m_fake.setFault(FakeHost::Files, "/pkg/stall.bin", FakeFault::stallAfter(300));
         dlManager manager;
         // Only the time-out ends the stalled one.
-        manager.setTransferTimeout(path == "/pkg/stall.bin" ? 250 : 500);
+        manager.setTransferTimeout(path == "/pkg/stall.bin" ? 250 : 5000);
         manager.m_nTotalSize = announced;
         QVERIFY(!download(manager, path, parts));
         QCOMPARE(manager.getDownloadedBytes(), -1);
