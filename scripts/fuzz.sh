@@ -13,7 +13,8 @@ seconds=${1:-10}
 [ $# -gt 0 ] && shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(decipher base64cus filenamebase64 httpanswer songinfoanswer updatecheck pictureindex audiofile secondstart)
+  targets=(decipher base64cus filenamebase64 httpanswer songinfoanswer updatecheck pictureindex audiofile secondstart
+    playlistfile)
 fi
 build=${KVR_FUZZ_BUILD_DIR:-$top/build-fuzz}
 jobs=${KVR_FUZZ_JOBS:-$(nproc)}

@@ -2,13 +2,16 @@
 
 #include "playlists/PlaylistsLog.h"
 
+#include <QFileInfo>
 #include <QModelIndex>
 
 WgtPlaylistAll *g_pWgtPlaylistAll = nullptr;
 
 WgtPlaylistAll::WgtPlaylistAll(QWidget *parent)
-    : WgtPlaylistBase(parent)
+    : WgtPlaylistBase(kPlayQueueList, parent)
 {
+    if (QFileInfo::exists(playListPath()))
+        loadPlayList();
 }
 
 void WgtPlaylistAll::addSongstoList(const QStringList &entries, bool bPlay, bool bNet, int nPlayRow)

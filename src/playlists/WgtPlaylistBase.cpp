@@ -1,15 +1,32 @@
 #include "playlists/WgtPlaylistBase.h"
 
+#include "playlists/PlaylistSongInfo.h"
 #include "playlists/PlaylistsLog.h"
+#include "services/core/DailyLog.h"
+#include "services/core/Globals.h"
+#include "services/seams/MainWindowSeam.h"
 
 #include <QListView>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
-WgtPlaylistBase::WgtPlaylistBase(QWidget *parent)
+namespace {
+
+// The catch-all log entry of a page's load or save.
+void writeExceptionLog(const QObject *page, const char *function)
+{
+    const QByteArray signature =
+        QByteArray("void __thiscall ") + page->metaObject()->className() + "::" + function + "(void)";
+    g_writeExceptionLog(signature.constData());
+}
+
+} // namespace
+
+WgtPlaylistBase::WgtPlaylistBase(const PlayListVariant &variant, QWidget *parent)
     : QWidget(parent)
     , m_pModel(new QStandardItemModel(this))
     , m_pListView(new QListView(this))
+    , m_file(g_sDataDir, variant)
 {
     m_pListView->setModel(m_pModel);
     m_pListView->setFrameShape(QFrame::NoFrame);
@@ -19,15 +36,47 @@ WgtPlaylistBase::WgtPlaylistBase(QWidget *parent)
     layout->addWidget(m_pListView);
 }
 
+WgtPlaylistBase::~WgtPlaylistBase()
+{
+    g_clearSongRows(m_pModel);
+}
+
 int WgtPlaylistBase::rowCount() const
 {
     return m_pModel->rowCount();
 }
 
+void WgtPlaylistBase::loadPlayList()
+{
+    try {
+        PlayListLoadResult loaded = m_file.load();
+        if (loaded.outcome == PlayListLoad::Unreadable) {
+            g_mainWindowSeam()->execMessageBox(
+                QString(), PlayListFile::readErrorText(m_file.path(), loaded.errorText), 1);
+            return;
+        }
+        QList<QStandardItem *> items;
+        items.reserve(qsizetype(loaded.rows.size()));
+        for (auto &row : loaded.rows)
+            items.append(g_newSongItem(row.release()));
+        // In one insertion: the view lays out once, not once per row.
+        m_pModel->invisibleRootItem()->appendRows(items);
+    } catch (...) {
+        writeExceptionLog(this, "loadPlayList");
+    }
+}
+
 bool WgtPlaylistBase::savePlayList()
 {
-    qCDebug(lcPlaylists) << objectName() << "has no list file yet;" << rowCount() << "rows not saved";
-    return true;
+    try {
+        QString error;
+        if (m_file.save(g_songInfos(m_pModel, PlayListFile::kMaxSavedRows), &error))
+            return true;
+        g_mainWindowSeam()->execMessageBox(QString(), PlayListFile::writeErrorText(m_file.path(), error), 1);
+    } catch (...) {
+        writeExceptionLog(this, "savePlayList");
+    }
+    return false;
 }
 
 void WgtPlaylistBase::onGeQuSHu(const QString &sCount)

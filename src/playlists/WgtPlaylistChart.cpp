@@ -1,6 +1,10 @@
 #include "playlists/WgtPlaylistChart.h"
 
+#include <QFileInfo>
+
 WgtPlaylistChart::WgtPlaylistChart(QWidget *parent)
-    : WgtPlaylistBase(parent)
+    : WgtPlaylistBase(kChartList, parent)
 {
+    if (QFileInfo::exists(playListPath()))
+        loadPlayList();
 }

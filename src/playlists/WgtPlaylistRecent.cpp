@@ -1,6 +1,10 @@
 #include "playlists/WgtPlaylistRecent.h"
 
+#include <QFileInfo>
+
 WgtPlaylistRecent::WgtPlaylistRecent(QWidget *parent)
-    : WgtPlaylistBase(parent)
+    : WgtPlaylistBase(kRecentList, parent)
 {
+    if (QFileInfo::exists(playListPath()))
+        loadPlayList();
 }

@@ -9,6 +9,7 @@
 #include "app/miniWgt.h"
 #include "audio/kvraudio.h"
 #include "lyrics/desktopLrc.h"
+#include "online/WgtSkinSet.h"
 #include "platform/PowerOff.h"
 #include "services/core/MyIni.h"
 #include "services/playback/PlaybackGlobals.h"
@@ -422,6 +423,27 @@ private slots:
         QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(977, 36));
         QVERIFY(w->m_bMiniMode);
         w->minitoMainWnd();
+    }
+
+    // A skin picked from the title bar reaches the window and the mini player, and the next start
+    // reads it back.
+    void skinReachesBothWindowsAndComesBack()
+    {
+        MainWindow *w = window();
+        w->findChild<QToolButton *>(QStringLiteral("btnSkin"))->click();
+        QTRY_VERIFY(w->m_pWgtSkin->isVisible());
+        PicLabel *mist = nullptr;
+        for (PicLabel *label : w->m_pWgtSkin->findChildren<PicLabel *>()) {
+            if (label->m_sImage.endsWith(QLatin1String("bg_mist_mini.png")))
+                mist = label;
+        }
+        QVERIFY(mist);
+        QTest::mouseClick(mist, Qt::LeftButton);
+        const QString picture = QStringLiteral("bg_mist.png");
+        QTRY_VERIFY(w->styleSheet().contains(picture));
+        QVERIFY(w->styleSheet().contains(QLatin1String("#miniWgt")));
+        QVERIFY(g_pMiniWgt->parentWidget() == w); // the window's sheet reaches the mini player
+        QCOMPARE(w->backgroundStyleSheet(), w->styleSheet());
     }
 
     void stopShowsTheIdlePanel()
