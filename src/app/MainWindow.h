@@ -275,6 +275,8 @@ public:
     QString backgroundStyleSheet() const;
     // The window's place and size on a desktop with the given available area.
     static QRect startGeometry(const QRect &available);
+    // The primary screen's area without task bars.
+    static QRect availableDesktop();
     void updateCountLabels(int nKind, int nCount);
 
     // MainWindowSeam: what the engine asks of the window.

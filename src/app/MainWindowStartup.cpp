@@ -60,15 +60,11 @@
 
 extern kvrLabelInfoHint *g_pInfoHint;
 
-namespace {
-
-QRect availableDesktop()
+QRect MainWindow::availableDesktop()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry() : QRect(0, 0, 980, 716);
 }
-
-} // namespace
 
 QRect MainWindow::startGeometry(const QRect &available)
 {
@@ -168,7 +164,7 @@ void MainWindow::createWgtNotChild()
         if (g_pTrayWgt && g_pTrayWgt->m_slider) {
             QSlider *traySlider = g_pTrayWgt->m_slider;
             traySlider->setValue(m_nSavedVolume);
-            connect(traySlider, &QSlider::valueChanged, this, &MainWindow::setVolume);
+            // The panel's slider sets the volume; the two sliders follow each other.
             connect(traySlider, &QSlider::valueChanged, m_pVolumeSlider, &QSlider::setValue);
             connect(m_pVolumeSlider, &QSlider::valueChanged, traySlider, &QSlider::setValue);
         }

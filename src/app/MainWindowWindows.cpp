@@ -44,12 +44,6 @@ const QString kPanelOverPages = QStringLiteral(
     "#playpanel{max-height:68px; min-height:68px;background-image:url(:/qss/debug/images/btnimage/"
     "tp/playerBg.png);background-repeat: repeat-x;}");
 
-QRect availableDesktop()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 980, 716);
-}
-
 } // namespace
 
 // ---- Mini mode and stay on top ----

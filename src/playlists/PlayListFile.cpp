@@ -5,7 +5,6 @@
 #include "services/core/EncipheredFile.h"
 #include "services/core/Globals.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
@@ -142,20 +141,6 @@ void appendAttribute(QString &xml, const QString &name, const QString &value)
     xml += QLatin1String("=\"");
     appendAttributeValue(xml, value);
     xml += QLatin1Char('"');
-}
-
-// Renames a file that could not be used, so the save that follows does not replace it. The new
-// path, or empty when the rename failed.
-QString moveAside(const QString &path)
-{
-    const QString stem = path + QStringLiteral(".unreadable-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-    QString target = stem;
-    for (int n = 1; QFileInfo::exists(target) && n < 1000; ++n)
-        target = stem + QLatin1Char('.') + QString::number(n);
-    if (QFileInfo::exists(target) || !QFile::rename(path, target))
-        return QString();
-    return target;
 }
 
 QString unusableText(const PlayListLoadResult &result)
@@ -318,7 +303,7 @@ bool PlayListFile::save(const QList<const _tag_playlistsonginfo_ *> &rows, QStri
         return false;
     }
     if (m_bKeepAside && QFileInfo::exists(m_sPath)) {
-        const QString aside = moveAside(m_sPath);
+        const QString aside = g_moveFileAside(m_sPath);
         if (aside.isEmpty()) {
             // Replacing it now would lose what it holds; the next run tries again.
             qCWarning(lcPlaylists).noquote() << "cannot keep" << m_sPath << "aside: the list is not saved";

@@ -30,7 +30,7 @@
 // Saving never loses a list: the file is replaced in one rename (g_saveFileAtomically), so a
 // crash or a failed write leaves the previous file whole; and a file that existed but could not
 // be used (unreadable, too large, not deciphering, not a list document, broken off) is renamed
-// to "<name>.unreadable-<yyyyMMdd-hhmmss>" before the first save would replace it.
+// aside (g_moveFileAside: "<name>.broken-<time>") before the first save would replace it.
 //
 // No widgets: the pages show the message boxes. Threads: GUI thread only (g_crypt is shared).
 

@@ -85,13 +85,12 @@ QByteArray streamWriterDocument(const QList<_tag_playlistsonginfo_> &rows, const
     return xml;
 }
 
-// The files named "<name>.unreadable-<yyyyMMdd-hhmmss>" (and ".n" after it) beside path.
+// The files named "<name>.broken-<yyyyMMddhhmmsszzz>" (and ".n" after it) beside path.
 QStringList keptAside(const QString &path)
 {
     const QFileInfo info(path);
-    const QRegularExpression pattern(
-        QRegularExpression::anchoredPattern(QRegularExpression::escape(info.fileName()) +
-                                            QStringLiteral("\\.unreadable-\\d{8}-\\d{6}(\\.\\d+)?")));
+    const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(info.fileName()) + QStringLiteral("\\.broken-\\d{17}(\\.\\d+)?")));
     QStringList names;
     for (const QString &name : QDir(info.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
         if (pattern.match(name).hasMatch())
