@@ -1,6 +1,6 @@
 // Audio files and their tags through the audio layer, as the player opens a local song: the
-// input becomes a file, opened as a decode-only file stream, its tags read and a little of it
-// decoded.
+// input becomes a file, read once for a song list's row (length and tags without a stream), then
+// opened as a decode-only file stream, its tags read and a little of it decoded.
 
 #include "audio/kvraudio.h"
 
@@ -46,6 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool written = std::fwrite(data, 1, size, file) == size;
     if (std::fclose(file) != 0 || !written)
         return 0;
+
+    double seconds = 0;
+    (void)KVR_ReadFileInfo(s_path.c_str(), "%TITL|%ARTI|%ALBM", &seconds);
 
     const HSTREAM stream = BASS_StreamCreateFile(FALSE, s_path.c_str(), 0, 0, BASS_STREAM_DECODE);
     if (!stream)

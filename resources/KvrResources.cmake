@@ -98,6 +98,15 @@ function(kvr_add_shell_resources target)
     COMMAND ${CMAKE_COMMAND} -E copy ${KVR_RESOURCES_DIR}/images/anim/webLoading.gif ${animations}
     DEPENDS ${KVR_RESOURCES_DIR}/images/anim/webLoading.gif
     VERBATIM)
+  # The song lists' playing mark, 14 x 8: four bouncing bars on transparency, six frames of
+  # 120 ms. Its resource name has no extension; the reader recognises the GIF by its content.
+  set(playing_mark ${res}/rs/playing)
+  add_custom_command(
+    OUTPUT ${playing_mark}
+    COMMAND ${CMAKE_COMMAND} -E copy ${KVR_RESOURCES_DIR}/images/anim/playing.gif ${playing_mark}
+    DEPENDS ${KVR_RESOURCES_DIR}/images/anim/playing.gif
+    VERBATIM)
+  list(APPEND animations ${playing_mark})
 
   qt_add_resources(${target} kvrshellres
     PREFIX "/"

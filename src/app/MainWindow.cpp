@@ -25,6 +25,7 @@
 #include "services/playback/RadioPlayHandler.h"
 #include "services/playback/songplayHandler.h"
 #include "services/seams/MainWindowSeam.h"
+#include "services/seams/PlayListSeam.h"
 #include "settings/CDManager.h"
 #include "shell/GlobalMainWgtUIRelated.h"
 #include "shell/kvrLabelInfoHint.h"
@@ -175,6 +176,8 @@ MainWindow::~MainWindow()
         g_pUIRelated->setMainWindowActions(nullptr);
     if (g_mainWindowSeam() == this)
         g_setMainWindowSeam(nullptr);
+    if (g_playListSeam() == &m_playListPages)
+        g_setPlayListSeam(nullptr);
     if (g_mainWindow == this)
         g_mainWindow = nullptr;
     delete m_pTimerDuanWang;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "playlists/PlaylistPagesSeam.h"
 #include "services/seams/LoggingMainWindowSeam.h"
 #include "settings/ShutdownState.h"
 #include "shell/kvrMainWindowActions.h"
@@ -112,6 +113,7 @@ public:
 
     // Playback control (MainWindowPlayback.cpp).
     bool m_bBusy = false;              // a playback command ran less than 800 ms ago
+    bool m_bDownloadBusy = false;      // a download action was accepted less than 800 ms ago
     bool m_bUrlClickForbidden = false; // a page's link ran less than 600 ms ago
     bool m_bPaused = false;
     bool m_bMuted = false;
@@ -180,6 +182,7 @@ public:
     WgtPlaylistAll *m_pPlaylistAll = nullptr;
     WgtPlaylistRecent *m_pPlaylistRecent = nullptr;
     WgtPlaylistChart *m_pPlaylistChart = nullptr;
+    PlaylistPagesSeam m_playListPages; // installed while the pages exist
     WgtFavLists *m_pFavLists = nullptr;
     WgtFavSinger *m_pFavSinger = nullptr;
     WgtFavAllSong *m_pFavAllSong = nullptr;
@@ -277,7 +280,7 @@ public:
     static QRect startGeometry(const QRect &available);
     // The primary screen's area without task bars.
     static QRect availableDesktop();
-    void updateCountLabels(int nKind, int nCount);
+    void updateCountLabels(int nKind, int nCount) override;
 
     // MainWindowSeam: what the engine asks of the window.
     void showHint(const QString &text) override;
@@ -310,7 +313,13 @@ public:
     void closeLRC() override;
 
     // Drives (MainWindowMessages.cpp).
-    QString getUsbDrives() const;
+    QString getUsbDrives() const override;
+    bool takeBusyGuard() override;
+    void downloadSong(const QString &filePath, const QString &title, const QString &artist,
+                      const QString &album, const QString &size, const QString &duration,
+                      const QString &id) override;
+    bool isDownloadBusy() override;
+    void showDownloadBadges() override;
     // The mount points of the USB volumes, in mount-table order.
     static QStringList usbVolumeRoots();
 
@@ -330,7 +339,7 @@ public slots:
     void loadWebFirstTime(int index);
     void dealwithNavigateInited();
     void navigate2TheUrl(const QString &sUrl);
-    void dealWithWebLink(const QUrl &url);
+    void dealWithWebLink(const QUrl &url) override;
     void onFmButtonGroupClicked(int i);
 
     void showTheWebWgt(int n);

@@ -14,6 +14,7 @@
 #include "online/MyWebView.h"
 #include "online/WgtAbout.h"
 #include "online/kvrDrawerWeb.h"
+#include "platform/TimeScale.h"
 #include "playlists/WgtPlaylistAll.h"
 #include "services/core/Globals.h"
 #include "services/core/MyIni.h"
@@ -203,6 +204,30 @@ void MainWindow::closeLRC()
 void MainWindow::dealWithWebLink(const QUrl &url)
 {
     qCDebug(lcApp) << "web-link commands are not available yet:" << url.toString().left(200);
+}
+
+void MainWindow::downloadSong(const QString &filePath, const QString &title, const QString &artist,
+                              const QString &album, const QString &size, const QString &duration,
+                              const QString &id)
+{
+    qCDebug(lcApp) << "downloads are queued by the download page, which is not available yet:" << id << artist
+                   << title << album << size << duration << filePath;
+}
+
+bool MainWindow::isDownloadBusy()
+{
+    if (m_bDownloadBusy)
+        return true;
+    m_bDownloadBusy = true;
+    QTimer::singleShot(kvrScaledMs(800), this, [this] { m_bDownloadBusy = false; });
+    return false;
+}
+
+void MainWindow::showDownloadBadges()
+{
+    m_pLabelNewSongs->show();
+    if (m_pLabelNewDot)
+        m_pLabelNewDot->show();
 }
 
 void MainWindow::navigate2TheUrl(const QString &sUrl)

@@ -30,6 +30,7 @@
 #include "services/net/ServiceEndpoints.h"
 #include "services/net/httpRequestHandler.h"
 #include "services/pictures/UserpicHandler.h"
+#include "services/seams/PlayListSeam.h"
 #include "shell/GlobalMainWgtUIRelated.h"
 #include "shell/PlayModeWgt.h"
 #include "shell/SliderClick.h"
@@ -164,6 +165,9 @@ void MainWindow::setupUILayout()
         updateCountLabels(5, m_pPlaylistAll->rowCount());
         updateCountLabels(6, m_pPlaylistRecent->rowCount());
         updateCountLabels(7, m_pPlaylistChart->rowCount());
+        const QList<QAction *> playModes{m_pActModeSingle, m_pActModeOrder, m_pActModeRandom};
+        m_pPlaylistRecent->setPlayModeActions(playModes);
+        m_pPlaylistChart->setPlayModeActions(playModes);
         connect(m_pNavigateBar, &WgtNavigateBar::navigate2Url, this, &MainWindow::navigate2TheUrl);
     } catch (const std::exception &e) {
         g_writeExceptionLog("void __thiscall MainWindow::setupUILayout(void)", QString::fromUtf8(e.what()));
@@ -439,8 +443,8 @@ void MainWindow::setupStackPages()
     m_pPlaylistStack->addWidget(m_pPlaylistAll);
     m_pPlaylistStack->addWidget(m_pPlaylistRecent);
     m_pPlaylistStack->addWidget(m_pPlaylistChart);
-    connect(m_pPlaylistAll, &WgtPlaylistAll::rowCountChanged, this,
-            [this](int rows) { updateCountLabels(5, rows); });
+    // The engine asks the pages for the next song from here on.
+    g_setPlayListSeam(&m_playListPages);
 
     setupWebEngine();
     auto *webFrame = new QWidget;

@@ -13,6 +13,9 @@
 #include "online/KvrWebView.h"
 #include "online/MyWebView.h"
 #include "playlists/WgtPlaylistAll.h"
+#include "playlists/WgtPlaylistChart.h"
+#include "playlists/WgtPlaylistRecent.h"
+#include "playlists/kvrListView.h"
 #include "services/core/DailyLog.h"
 #include "services/core/ProgramHelpers.h"
 #include "services/pictures/albumPicHandler.h"
@@ -34,6 +37,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListView>
+#include <QStandardItem>
 #include <QStandardItemModel>
 #include <QTimer>
 #include <QToolButton>
@@ -85,6 +89,14 @@ void MainWindow::DisableSth(bool bAutoEnable)
 void MainWindow::EnableSth()
 {
     m_bBusy = false;
+}
+
+bool MainWindow::takeBusyGuard()
+{
+    if (m_bBusy)
+        return false;
+    DisableSth(true);
+    return true;
 }
 
 void MainWindow::forbidUrlClick()
@@ -145,7 +157,10 @@ void MainWindow::resumeOrPause()
         // Nothing loaded: the first row the user sees in the queue, not necessarily row 0.
         if (m_pPlaylistAll && m_pPlaylistAll->rowCount() > 0) {
             QListView *view = m_pPlaylistAll->listView();
-            const QModelIndex first = view->indexAt(QPoint(0, 0));
+            QModelIndex first = view->indexAt(QPoint(0, 0));
+            // Before the window is laid out (the automatic play at start) no row is visible yet.
+            if (!first.isValid())
+                first = view->model()->index(0, 0);
             view->setCurrentIndex(first);
             m_pPlaylistAll->playTheListSong(first, true);
         }
@@ -507,7 +522,10 @@ void MainWindow::addsongtoRecentlists(int nReason)
     try {
         if (nReason != 0 || g_nPlayingListId != PlayingListId::kPlayQueue)
             return;
-        commandNotAvailable("the recently played and most played lists");
+        if (const QStandardItem *item = m_pPlaylistAll->getCurPlayingItem()) {
+            m_pPlaylistRecent->addPlayedSong(item);
+            m_pPlaylistChart->addPlayCount(item);
+        }
     } catch (...) {
         g_writeExceptionLog("void __thiscall MainWindow::addsongtoRecentlists(int)");
     }

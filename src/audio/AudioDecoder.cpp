@@ -38,6 +38,131 @@ AVChannelLayout layoutOf(const AVChannelLayout &layout)
     return result;
 }
 
+// Frames of the stream's length at `rate`: the stream's own duration, else the container's; -1 when
+// neither is known.
+int64_t lengthFrames(const AVFormatContext *format, const AVStream *stream, int rate)
+{
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        return av_rescale_q(stream->duration, stream->time_base, AVRational{1, rate});
+    if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
+        return av_rescale(format->duration, rate, AV_TIME_BASE);
+    return -1;
+}
+
+struct ProvenFormat
+{
+    const char *name = nullptr; // FFmpeg's demuxer name, null when nothing is proven
+    int mp3Rate = 0;            // for "mp3": the sample rate of its frames
+};
+
+struct MpegFrame
+{
+    uint32_t sameMask; // sync, version, layer and rate: equal in every frame of one file
+    int layer;
+    int rate;
+    int size; // bytes, header included
+};
+
+// An MPEG audio frame header, read as FFmpeg's mpegaudio code reads it; false for what it refuses
+// and for free-format frames, whose length the header does not tell.
+bool parseMpegFrame(const uint8_t *b, MpegFrame *frame)
+{
+    const uint32_t header = uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+    if ((header & 0xffe00000u) != 0xffe00000u)
+        return false;
+    const int version = int(header >> 19) & 3; // 0 MPEG 2.5, 1 reserved, 2 MPEG 2, 3 MPEG 1
+    const int layerBits = int(header >> 17) & 3;
+    const int bitrateIndex = int(header >> 12) & 15;
+    const int rateIndex = int(header >> 10) & 3;
+    if (version == 1 || layerBits == 0 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
+        return false;
+    static const int kBitrates[2][3][15] = {
+        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
+    static const int kRates[3] = {44100, 48000, 32000};
+    const int lsf = version == 3 ? 0 : 1;
+    frame->layer = 4 - layerBits;
+    frame->rate = kRates[rateIndex] >> (lsf + (version == 0 ? 1 : 0));
+    const int kbps = kBitrates[lsf][frame->layer - 1][bitrateIndex];
+    const int padding = int(header >> 9) & 1;
+    switch (frame->layer) {
+    case 1:
+        frame->size = (kbps * 12000 / frame->rate + padding) * 4;
+        break;
+    case 2:
+        frame->size = kbps * 144000 / frame->rate + padding;
+        break;
+    default:
+        frame->size = kbps * 144000 / (frame->rate << lsf) + padding;
+        break;
+    }
+    frame->sameMask = header & (0xffe00000u | 3u << 19 | 3u << 17 | 3u << 10);
+    return true;
+}
+
+bool readExactly(ByteSource &source, int64_t pos, uint8_t *buffer, int size)
+{
+    return source.readAt(pos, buffer, size) == size;
+}
+
+// The container of a local file when its first bytes leave no doubt: the magic numbers FFmpeg's WAV,
+// Ogg and ASF probes give their highest score, or an ID3v2 tag (or none) followed directly by four
+// MPEG layer III frames of one kind, each where the one before ends. Anything else is left to FFmpeg's
+// own probe, so an odd file opens no differently than it plays.
+ProvenFormat provenFormat(ByteSource &source)
+{
+    ProvenFormat proven;
+    uint8_t head[16];
+    if (!readExactly(source, 0, head, sizeof head))
+        return proven;
+    if (std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0) {
+        proven.name = "wav";
+        return proven;
+    }
+    if (std::memcmp(head, "OggS", 4) == 0 && head[4] == 0 && head[5] <= 7) {
+        proven.name = "ogg";
+        return proven;
+    }
+    static const uint8_t kAsfHeader[16] = {0x30, 0x26, 0xb2, 0x75, 0x8e, 0x66, 0xcf, 0x11,
+                                           0xa6, 0xd9, 0x00, 0xaa, 0x00, 0x62, 0xce, 0x6c};
+    if (std::memcmp(head, kAsfHeader, sizeof kAsfHeader) == 0) {
+        proven.name = "asf";
+        return proven;
+    }
+
+    int64_t pos = 0;
+    if (std::memcmp(head, "ID3", 3) == 0) {
+        if (head[3] == 0xff || head[4] == 0xff || ((head[6] | head[7] | head[8] | head[9]) & 0x80))
+            return proven;
+        const int64_t size =
+            int64_t(head[6]) << 21 | int64_t(head[7]) << 14 | int64_t(head[8]) << 7 | head[9];
+        pos = 10 + size + ((head[5] & 0x10) ? 10 : 0);
+    }
+    constexpr int kFrames = 4;
+    MpegFrame first{};
+    for (int i = 0; i < kFrames; ++i) {
+        uint8_t bytes[4];
+        MpegFrame frame{};
+        if (!readExactly(source, pos, bytes, sizeof bytes) || !parseMpegFrame(bytes, &frame))
+            return proven;
+        if (i == 0)
+            first = frame;
+        else if (frame.sameMask != first.sameMask)
+            return proven;
+        pos += frame.size;
+    }
+    // Layer I and II files are rare enough to be left to the probe.
+    if (first.layer == 3) {
+        proven.name = "mp3";
+        proven.mp3Rate = first.rate;
+    }
+    return proven;
+}
+
 } // namespace
 
 AudioDecoder::AudioDecoder(ByteSource &source)
@@ -98,7 +223,7 @@ int64_t AudioDecoder::seekPacket(void *opaque, int64_t offset, int whence)
     return target;
 }
 
-int AudioDecoder::open(const std::string &nameHint, bool network)
+int AudioDecoder::openInput(const std::string &nameHint, bool network, const AVInputFormat *format)
 {
     // Damaged songs are common and are reported through error codes; FFmpeg's own complaints would
     // only flood the player's standard error.
@@ -130,19 +255,35 @@ int AudioDecoder::open(const std::string &nameHint, bool network)
     // timestamp in the first packets only instead of fifty of them.
     if (network)
         av_dict_set(&options, "max_ts_probe", "1", 0);
-    int r = avformat_open_input(&m_format, nameHint.c_str(), nullptr, &options);
+    int r = avformat_open_input(&m_format, nameHint.c_str(), format, &options);
     av_dict_free(&options);
     if (r < 0)
         return BASS_ERROR_FILEFORM; // avformat_open_input has freed m_format
+    return BASS_OK;
+}
+
+int AudioDecoder::findAudioStream(const AVCodec **codec)
+{
+    m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, codec, 0);
+    if (m_streamIndex == AVERROR_DECODER_NOT_FOUND)
+        return BASS_ERROR_CODEC;
+    if (m_streamIndex < 0 || !*codec)
+        return BASS_ERROR_FILEFORM;
+    return BASS_OK;
+}
+
+int AudioDecoder::open(const std::string &nameHint, bool network)
+{
+    int error = openInput(nameHint, network, nullptr);
+    if (error != BASS_OK)
+        return error;
     if (avformat_find_stream_info(m_format, nullptr) < 0)
         return BASS_ERROR_FILEFORM;
 
     const AVCodec *codec = nullptr;
-    m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (m_streamIndex == AVERROR_DECODER_NOT_FOUND)
-        return BASS_ERROR_CODEC;
-    if (m_streamIndex < 0 || !codec)
-        return BASS_ERROR_FILEFORM;
+    error = findAudioStream(&codec);
+    if (error != BASS_OK)
+        return error;
     for (unsigned i = 0; i < m_format->nb_streams; ++i) {
         if (int(i) != m_streamIndex)
             m_format->streams[i]->discard = AVDISCARD_ALL;
@@ -168,15 +309,74 @@ int AudioDecoder::open(const std::string &nameHint, bool network)
         return BASS_ERROR_FILEFORM;
     m_channels = std::min(sourceChannels, 2);
 
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        m_length = av_rescale_q(stream->duration, stream->time_base, AVRational{1, m_rate});
-    else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
-        m_length = av_rescale(m_format->duration, m_rate, AV_TIME_BASE);
+    m_length = lengthFrames(m_format, stream, m_rate);
     m_formatName = m_format->iformat && m_format->iformat->name ? m_format->iformat->name : "";
     m_codecName = codec->name ? codec->name : "";
     m_outRate = m_rate;
     if (network)
         m_io->seekable = AVIO_SEEKABLE_NORMAL;
+    return BASS_OK;
+}
+
+int AudioDecoder::probeLength(const std::string &nameHint, double *seconds)
+{
+    *seconds = 0;
+    const ProvenFormat proven = provenFormat(m_source);
+    int error = openInput(nameHint, false, proven.name ? av_find_input_format(proven.name) : nullptr);
+    if (error != BASS_OK)
+        return error;
+
+    const AVCodec *codec = nullptr;
+    int rate = 0;
+    bool fromHeader = false;
+    if (proven.mp3Rate > 0) {
+        // The mp3 demuxer leaves rate and channels to the packets, so av_find_best_stream passes its
+        // stream over until they are read; the frame headers proven above already told the rate.
+        // A cover picture is a stream of its own; two audio streams are left to the full steps.
+        int audio = -1;
+        int audioStreams = 0;
+        for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+            if (m_format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
+                audio = int(i);
+                ++audioStreams;
+            }
+        }
+        if (audioStreams == 1 && m_format->streams[audio]->duration != AV_NOPTS_VALUE &&
+            m_format->streams[audio]->duration > 0) {
+            codec = avcodec_find_decoder(m_format->streams[audio]->codecpar->codec_id);
+            m_streamIndex = audio;
+            rate = proven.mp3Rate;
+            fromHeader = codec != nullptr;
+        }
+    } else if (proven.name && m_format->nb_streams == 1 && findAudioStream(&codec) == BASS_OK) {
+        const AVCodecParameters *par = m_format->streams[m_streamIndex]->codecpar;
+        rate = par->sample_rate;
+        fromHeader = rate > 0 && par->ch_layout.nb_channels > 0 &&
+                     lengthFrames(m_format, m_format->streams[m_streamIndex], rate) >= 0;
+    }
+    if (!fromHeader) {
+        // No length in the header (an mp3 without a Xing frame is measured by its bit rate, which the
+        // packets tell), or a file the first bytes did not prove: the same steps as open().
+        codec = nullptr;
+        if (avformat_find_stream_info(m_format, nullptr) < 0)
+            return BASS_ERROR_FILEFORM;
+        error = findAudioStream(&codec);
+        if (error != BASS_OK)
+            return error;
+        // open() takes the rate from the first decoded frame, which repeats the stream's.
+        const AVCodecParameters *par = m_format->streams[m_streamIndex]->codecpar;
+        rate = par->sample_rate;
+        if (rate <= 0 || par->ch_layout.nb_channels <= 0)
+            return BASS_ERROR_FILEFORM;
+    }
+
+    m_rate = rate;
+    m_length = lengthFrames(m_format, m_format->streams[m_streamIndex], rate);
+    m_formatName = m_format->iformat && m_format->iformat->name ? m_format->iformat->name : "";
+    m_codecName = codec->name ? codec->name : "";
+    // As a stream counts it: whole frames at the source rate, 0 when the container does not know.
+    if (m_length > 0)
+        *seconds = double(m_length) / double(m_rate);
     return BASS_OK;
 }
 

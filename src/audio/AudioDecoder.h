@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+struct AVCodec;
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
+struct AVInputFormat;
 struct AVIOContext;
 struct AVPacket;
 struct SwrContext;
@@ -34,6 +36,15 @@ public:
     // unseekable while opening, so probing never waits for the end of a download. Returns BASS_OK or
     // a BASS error code.
     int open(const std::string &nameHint, bool network);
+    // For song lists: what open() followed by length() would give, in seconds, with as little work as
+    // the length needs. The first bytes name the container when they prove one of the player's four
+    // (FFmpeg would otherwise run every demuxer it has over them, twice or more for an mp3); the
+    // container's header gives the length when it holds one (Xing/Info/VBRI frame, WAV data chunk,
+    // Ogg last page, ASF file properties); only otherwise are packets read; no decoder is opened. A
+    // file whose container opens but whose first frame does not decode reports its length here,
+    // where open() would refuse it. formatName() and codecName() are set as by open(). Returns
+    // BASS_OK or the error open() would give.
+    int probeLength(const std::string &nameHint, double *seconds);
 
     int sampleRate() const { return m_rate; }
     // Channels of the output: the source's, with more than two mixed down to two.
@@ -66,6 +77,8 @@ private:
         End
     };
 
+    int openInput(const std::string &nameHint, bool network, const AVInputFormat *format);
+    int findAudioStream(const AVCodec **codec);
     Next receiveFrame();
     bool convertFrame();
     bool configureResampler();

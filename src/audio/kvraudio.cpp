@@ -2,8 +2,10 @@
 
 #include "kvraudio.h"
 
+#include "AudioDecoder.h"
 #include "AudioEngine.h"
 #include "AudioStream.h"
+#include "FileSource.h"
 #include "TagReader.h"
 #include "ThreadState.h"
 
@@ -45,6 +47,36 @@ bool validEqParameters(const BASS_DX8_PARAMEQ &p)
     return std::isfinite(p.fCenter) && p.fCenter > 0.0f && std::isfinite(p.fBandwidth) &&
            p.fBandwidth >= 1.0f && p.fBandwidth <= 36.0f && std::isfinite(p.fGain) && p.fGain >= -15.0f &&
            p.fGain <= 15.0f;
+}
+
+// fmt with "%TITL", "%ARTI" and "%ALBM" replaced by the tag values, into `text` (left empty when the
+// file has none of the three).
+void formatTags(const char *fmt, const kvraudio::TagReader::Tags &tags, std::string &text)
+{
+    if (tags.title.empty() && tags.artist.empty() && tags.album.empty())
+        return;
+    for (const char *p = fmt; *p;) {
+        const std::string *value = nullptr;
+        if (std::strncmp(p, "%TITL", 5) == 0)
+            value = &tags.title;
+        else if (std::strncmp(p, "%ARTI", 5) == 0)
+            value = &tags.artist;
+        else if (std::strncmp(p, "%ALBM", 5) == 0)
+            value = &tags.album;
+        if (value) {
+            text += *value;
+            p += 5;
+        } else {
+            text.push_back(*p++);
+        }
+    }
+}
+
+// The text TAGS_Read and KVR_ReadFileInfo hand out, one per thread.
+std::string &tagText()
+{
+    thread_local std::string text;
+    return text;
 }
 
 } // namespace
@@ -287,32 +319,46 @@ BOOL BASS_FXGetParameters(HFX handle, void *params)
 
 const char *TAGS_Read(DWORD handle, const char *fmt)
 {
-    thread_local std::string text;
+    std::string &text = tagText();
     text.clear();
     if (!fmt)
         return text.c_str();
     std::shared_ptr<AudioStream> stream;
     if (AudioEngine::instance().stream(handle, &stream) != BASS_OK || stream->path().empty())
         return text.c_str();
-    const auto tags = kvraudio::TagReader::read(stream->path(), stream->formatName(), stream->codecName());
-    if (tags.title.empty() && tags.artist.empty() && tags.album.empty())
-        return text.c_str();
-    for (const char *p = fmt; *p;) {
-        const std::string *value = nullptr;
-        if (std::strncmp(p, "%TITL", 5) == 0)
-            value = &tags.title;
-        else if (std::strncmp(p, "%ARTI", 5) == 0)
-            value = &tags.artist;
-        else if (std::strncmp(p, "%ALBM", 5) == 0)
-            value = &tags.album;
-        if (value) {
-            text += *value;
-            p += 5;
-        } else {
-            text.push_back(*p++);
-        }
-    }
+    formatTags(fmt, kvraudio::TagReader::read(stream->path(), stream->formatName(), stream->codecName()),
+               text);
     return text.c_str();
+}
+
+const char *KVR_ReadFileInfo(const char *file, const char *fmt, double *seconds)
+{
+    if (seconds)
+        *seconds = 0;
+    if (!file || !fmt || !seconds)
+        return result<const char *>(BASS_ERROR_ILLPARAM, nullptr, nullptr);
+    std::string &text = tagText();
+    text.clear();
+    auto source = kvraudio::FileSource::open(file);
+    if (!source)
+        return result<const char *>(BASS_ERROR_FILEOPEN, nullptr, nullptr);
+    int error = BASS_OK;
+    double length = 0;
+    std::string format;
+    std::string codec;
+    try {
+        kvraudio::AudioDecoder decoder(*source);
+        error = decoder.probeLength(file, &length);
+        format = decoder.formatName();
+        codec = decoder.codecName();
+    } catch (const std::bad_alloc &) {
+        error = BASS_ERROR_MEM;
+    }
+    if (error != BASS_OK)
+        return result<const char *>(error, nullptr, nullptr);
+    formatTags(fmt, kvraudio::TagReader::read(*source, file, format, codec), text);
+    *seconds = length;
+    return result<const char *>(BASS_OK, text.c_str(), nullptr);
 }
 
 } // extern "C"

@@ -142,6 +142,15 @@ BOOL BASS_FXGetParameters(HFX handle, void *params);
 // text stays valid until the calling thread's next TAGS_Read.
 const char *TAGS_Read(DWORD handle, const char *fmt);
 
+// Length and tags of a local file for song lists, without a stream: *seconds is what a file stream of
+// it would report (BASS_ChannelGetLength through BASS_ChannelBytes2Seconds, 0 when its container does
+// not know) and the text is what TAGS_Read(fmt) would return for that stream, valid until the calling
+// thread's next TAGS_Read or KVR_ReadFileInfo. The file is opened once and no decoder is set up, so it
+// costs a fraction of a stream and needs no BASS_Init; a file whose container opens but whose first
+// frame does not decode still reports its length. NULL, with *seconds 0, where a file stream of it
+// could not be created.
+const char *KVR_ReadFileInfo(const char *file, const char *fmt, double *seconds);
+
 #ifdef __cplusplus
 }
 #endif

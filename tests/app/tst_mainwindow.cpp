@@ -5,11 +5,16 @@
 
 #include "FakeServiceHosts.h"
 #include "MainWindowHarness.h"
+#include "PlaybackTestSupport.h"
 #include "device/UsbDialog.h"
 #include "online/MyWebView.h"
+#include "playlists/PlaylistSongInfo.h"
 #include "playlists/WgtPlaylistAll.h"
+#include "playlists/WgtPlaylistChart.h"
+#include "playlists/WgtPlaylistRecent.h"
 #include "services/core/Globals.h"
 #include "services/core/MyIni.h"
+#include "services/playback/songplayHandler.h"
 #include "shell/ShellGlobals.h"
 #include "shell/SliderClick.h"
 
@@ -24,6 +29,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -362,6 +368,30 @@ private slots:
         QCOMPARE(added.size(), 1);
         QCOMPARE(added.first().at(0).toStringList(), QStringList{song});
         QVERIFY(added.first().at(1).toBool());
+        // It plays from the top of the queue.
+        QCOMPARE(g_songInfo(queue->model()->item(0))->filePath, song);
+        QCOMPARE(g_pSongPlayHandler->m_curSong.title, QStringLiteral("第二次"));
+    }
+
+    void aSongThatEndsIsRecorded()
+    {
+        // Quick and silent: the device plays ten times faster than real time.
+        const QString song = m_dir.filePath(QStringLiteral("歌手 - 听完.mp3"));
+        QVERIFY(makeToneMp3(song, 0.4));
+        WgtPlaylistAll *queue = m_window->m_pPlaylistAll;
+        WgtPlaylistRecent *recent = m_window->m_pPlaylistRecent;
+        WgtPlaylistChart *chart = m_window->m_pPlaylistChart;
+        const int mode = g_nPlayMode;
+        g_nPlayMode = 1; // in order: after the last row the queue stops
+        queue->addSongstoList({song}, true, false, 0);
+        QCOMPARE(m_window->m_pLabelPlaylistBadge->text(), QString::number(queue->rowCount()));
+        QTRY_COMPARE_WITH_TIMEOUT(recent->rowCount(), 1, 15000);
+        QCOMPARE(g_songInfo(recent->model()->item(0))->filePath, song);
+        QCOMPARE(chart->rowCount(), 1);
+        QCOMPARE(g_songInfo(chart->model()->item(0))->count, 1);
+        QCOMPARE(m_window->m_pCountPlaylistRecent->text(), QStringLiteral("共1首歌曲"));
+        QCOMPARE(recent->countLabel()->text(), QStringLiteral("1首"));
+        g_nPlayMode = mode;
     }
 
     void drivesComeAndGo()

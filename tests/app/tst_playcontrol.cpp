@@ -125,8 +125,9 @@ private slots:
             m_queue.addRow(
                 localRow(path, titles.at(i), i == 0 ? QStringLiteral("00:10") : QStringLiteral("01:00")));
         }
-        m_installedQueue = std::make_unique<ScopedSeam<PlayListSeam>>(&m_queue);
         QVERIFY(m_h.makeWindow());
+        // The panel's tests drive a queue of their own in place of the window's pages.
+        m_installedQueue = std::make_unique<ScopedSeam<PlayListSeam>>(&m_queue);
         window()->m_pVolumeSlider->setValue(6000);
     }
 

@@ -153,13 +153,14 @@ private slots:
         QCOMPARE(again.rowCount(), 2);
         QCOMPARE(g_songInfo(again.model()->item(0))->count, 8);
 
-        // Rows the queue holds without a record (entries handed over before the queue makes
-        // real rows) are not written.
+        // The queue saves twice from the same rows: the first save gave none of them up.
         WgtPlaylistAll queue;
         queue.addSongstoList({QStringLiteral("/音乐/a.mp3")}, false, false, 0);
-        QCOMPARE(queue.rowCount(), 1);
         QVERIFY(queue.savePlayList());
-        QCOMPARE(deciphered(queue.playListPath()), document(QStringLiteral("list"), {}));
+        const QString once = deciphered(queue.playListPath());
+        QVERIFY(once.contains(QStringLiteral("filePath=\"/音乐/a.mp3\"")));
+        QVERIFY(queue.savePlayList());
+        QCOMPARE(deciphered(queue.playListPath()), once);
         QVERIFY(m_seam.boxes.isEmpty());
     }
 

@@ -46,6 +46,17 @@ public:
     void showTheConfig(int page) override { requests << QStringLiteral("config %1").arg(page); }
     void closeLRC() override { requests << QStringLiteral("closeLRC"); }
     void login() override { requests << QStringLiteral("login"); }
+    // What only the song-list pages ask.
+    bool takeBusyGuard() override { return true; }
+    void updateCountLabels(int, int) override {}
+    void downloadSong(const QString &, const QString &, const QString &, const QString &, const QString &,
+                      const QString &, const QString &) override
+    {
+    }
+    bool isDownloadBusy() override { return false; }
+    void dealWithWebLink(const QUrl &) override {}
+    void showDownloadBadges() override {}
+    QString getUsbDrives() const override { return QString(); }
 
     bool eventFilter(QObject *, QEvent *event) override
     {

@@ -86,6 +86,17 @@ void g_getSongTag(const QString &path, QString &title, QString &artist, QString 
     g_applySongTagRules(path, tagText, title, artist, album);
 }
 
+SongFileInfo g_readSongFile(const QString &path)
+{
+    SongFileInfo info;
+    double seconds = 0;
+    const char *tags = KVR_ReadFileInfo(path.toLocal8Bit().constData(), "%TITL|%ARTI|%ALBM", &seconds);
+    info.seconds = seconds > 0 ? float(seconds) : 0.0f;
+    g_applySongTagRules(path, tags ? QString::fromLocal8Bit(tags) : QString(), info.title, info.artist,
+                        info.album);
+    return info;
+}
+
 void g_applySongTagRules(const QString &path, const QString &tagText, QString &title, QString &artist,
                          QString &album)
 {

@@ -10,6 +10,19 @@
 // The length of a local audio file in seconds; 0 when it cannot be opened.
 float g_getSongDuration(const QString &path);
 
+// Length and tags of a local file as g_getSongDuration and g_getSongTag give them, from one opening of
+// the file and without a stream, about ten times faster: what the play queue reads for every song it
+// adds. Needs no BASS_Init. The one difference: a file whose container opens but whose first frame
+// does not decode still shows its container's length and tags, where a stream of it fails.
+struct SongFileInfo
+{
+    float seconds = 0; // 0 when the file cannot be opened
+    QString title;
+    QString artist;
+    QString album;
+};
+SongFileInfo g_readSongFile(const QString &path);
+
 // Title, artist and album of a local file: tags first, then the file name decides ("Singer -
 // Title.mp3" gives artist and title); album only comes from the tags. Defaults: empty title,
 // "未知艺术家", "未知专辑".
