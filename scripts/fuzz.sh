@@ -14,7 +14,7 @@ seconds=${1:-10}
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(decipher base64cus filenamebase64 httpanswer songinfoanswer updatecheck pictureindex audiofile secondstart
-    playlistfile)
+    playlistfile locallistfile)
 fi
 build=${KVR_FUZZ_BUILD_DIR:-$top/build-fuzz}
 jobs=${KVR_FUZZ_JOBS:-$(nproc)}

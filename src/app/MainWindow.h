@@ -113,7 +113,6 @@ public:
 
     // Playback control (MainWindowPlayback.cpp).
     bool m_bBusy = false;              // a playback command ran less than 800 ms ago
-    bool m_bDownloadBusy = false;      // a download action was accepted less than 800 ms ago
     bool m_bUrlClickForbidden = false; // a page's link ran less than 600 ms ago
     bool m_bPaused = false;
     bool m_bMuted = false;

@@ -14,12 +14,15 @@
 #include "online/MyWebView.h"
 #include "online/WgtAbout.h"
 #include "online/kvrDrawerWeb.h"
-#include "platform/TimeScale.h"
 #include "playlists/WgtPlaylistAll.h"
+#include "playlists/downloadWgt.h"
+#include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
 #include "services/core/MyIni.h"
+#include "services/core/SafeFileName.h"
 #include "services/net/ServiceEndpoints.h"
 #include "services/playback/songplayHandler.h"
+#include "services/seams/FolderSeam.h"
 #include "settings/DingShiGuanJiDialog.h"
 #include "settings/kvrEqWidget.h"
 #include "shell/ShellGlobals.h"
@@ -29,6 +32,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
@@ -210,16 +214,31 @@ void MainWindow::downloadSong(const QString &filePath, const QString &title, con
                               const QString &album, const QString &size, const QString &duration,
                               const QString &id)
 {
-    qCDebug(lcApp) << "downloads are queued by the download page, which is not available yet:" << id << artist
-                   << title << album << size << duration << filePath;
+    try {
+        // Named as the download page and the downloader name it, so the file found is the file written.
+        const QString target = g_folderSeam()->getDownDir() + QLatin1Char('/') +
+                               g_safeFileName(artist + QStringLiteral(" - ") + title, QStringLiteral(".mp3"));
+        if (QFileInfo::exists(target)) {
+            showHint(tr("已下载完成"));
+            return;
+        }
+        if (g_pDownloadWgt)
+            g_pDownloadWgt->downTheSong(filePath, title, artist, album, size, duration, id);
+    } catch (...) {
+        g_writeExceptionLog(
+            "void __thiscall MainWindow::downloadSong(const class QString &,const class QString "
+            "&,const class QString &,const class QString &,const class QString &,const class "
+            "QString &,const class QString &)");
+    }
 }
 
 bool MainWindow::isDownloadBusy()
 {
-    if (m_bDownloadBusy)
+    if (!g_pDownloadWgt)
         return true;
-    m_bDownloadBusy = true;
-    QTimer::singleShot(kvrScaledMs(800), this, [this] { m_bDownloadBusy = false; });
+    if (g_pDownloadWgt->isBusy())
+        return true;
+    g_pDownloadWgt->rechargeDownloadOperationsLater();
     return false;
 }
 

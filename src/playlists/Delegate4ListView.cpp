@@ -1,6 +1,7 @@
 #include "playlists/Delegate4ListView.h"
 
 #include "playlists/PlaylistSongInfo.h"
+#include "playlists/RowRecord.h"
 #include "playlists/WgtPlaylistBase.h"
 #include "playlists/kvrListView.h"
 #include "services/core/FavSongInfo.h"
@@ -14,7 +15,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCursor>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMovie>
 #include <QPainter>
@@ -27,13 +27,11 @@ constexpr int kFavRows = 1;
 constexpr int kQueueRows = 2;
 constexpr int kChartRows = 3;
 
-constexpr int kRowHeight = 30;
-constexpr int kTextTop = 7;           // texts and button pictures start 7 px below the row's top
-constexpr int kSecondZoneOffset = 22; // the second button zone, right of the first
+using RowPaint::kRowHeight;
+using RowPaint::kTextTop;
 // The all-favourite-songs view moves its buttons and middle columns left to make room for the
 // column naming each song's favourite list.
 constexpr int kAllFavShift = 132;
-constexpr int kCacheLifeMs = 1000;
 // Elided texts kept per column before the column's table starts again.
 constexpr int kMaxElided = 4096;
 
@@ -43,34 +41,12 @@ const QString &allFavViewTag()
     return tag;
 }
 
-const QString &unknownAlbum()
-{
-    static const QString text = QStringLiteral("未知专辑");
-    return text;
-}
+using RowPaint::unknownAlbum;
+using RowPaint::unknownArtist;
 
-const QString &unknownArtist()
-{
-    static const QString text = QStringLiteral("未知艺术家");
-    return text;
-}
-
-template <typename Record> Record *recordAt(const QModelIndex &index)
-{
-    return reinterpret_cast<Record *>(quintptr(index.data(kSongInfoRole).toULongLong()));
-}
-
-// A style variable "r,g,b" as a colour: missing gives white; a part that is no number, or is
-// absent, reads as 0; values are held to 0..255 so a typo cannot give an invalid colour.
-QColor styleColour(const QString &key)
-{
-    const QString value = g_getListValue(key);
-    if (value.isEmpty())
-        return QColor(Qt::white);
-    const QStringList parts = value.split(QLatin1Char(','));
-    const auto part = [&parts](int i) { return qBound(0, parts.value(i).toInt(), 255); };
-    return QColor(part(0), part(1), part(2), 255);
-}
+const char *const kDownLoveButtons[2][2][2] = {
+    {{"pl/liebiao_down1", "pl/liebiao_down3"}, {"pl/liebiao_love1", "pl/liebiao_love3"}},
+    {{"pl/downSelect_normal", "pl/liebiao_down2"}, {"pl/loveSelect_normal", "pl/liebiao_love2"}}};
 
 // What one row shows, whatever record it comes from.
 struct RowTexts
@@ -90,25 +66,10 @@ Delegate4ListView::Delegate4ListView(QObject *parent, int textLeft)
     , m_font12(QApplication::font())
     , m_font14(QApplication::font())
     , m_metrics14(m_font14)
+    , m_brushPlaying(QColor(90, 152, 30))
+    , m_buttonsPlayMore(RowPaint::ButtonPictures::playAndMore())
+    , m_buttonsDownLove(kDownLoveButtons)
 {
-    m_brushSelected = QBrush(QColor(100, 170, 35));
-    m_brushPlaying = QBrush(QColor(90, 152, 30));
-    m_brushEven = QBrush(styleColour(QStringLiteral("wplNormal")));
-    m_brushOdd = QBrush(styleColour(QStringLiteral("wplAlter")));
-
-    static const char *const names[2][2][2][2] = {
-        {{{"local/playing_normal", "local/playing_hover"}, {"local/more_op_normal", "local/more_op_hover"}},
-         {{"local/playing_selected__Normal", "local/playing_selected_hover"},
-          {"local/more_selected__Normal", "local/more_op_selected_hover"}}},
-        {{{"pl/liebiao_down1", "pl/liebiao_down3"}, {"pl/liebiao_love1", "pl/liebiao_love3"}},
-         {{"pl/downSelect_normal", "pl/liebiao_down2"}, {"pl/loveSelect_normal", "pl/liebiao_love2"}}}};
-    for (int group = 0; group < 2; ++group)
-        for (int selected = 0; selected < 2; ++selected)
-            for (int zone = 0; zone < 2; ++zone)
-                for (int inside = 0; inside < 2; ++inside)
-                    m_pixButtons[group][selected][zone][inside].load(
-                        QStringLiteral(":/qss/debug/images/btnimage/%1.png")
-                            .arg(QLatin1String(names[group][selected][zone][inside])));
     // Loaded once: the mark is drawn on every downloaded play-list row.
     m_pixDownloaded.load(QStringLiteral(":/rs/download_ok"));
 
@@ -147,21 +108,12 @@ QSize Delegate4ListView::sizeHint(const QStyleOptionViewItem &, const QModelInde
     return QSize(m_nX3 + 66, kRowHeight);
 }
 
-const QPixmap &Delegate4ListView::buttonPicture(int rowGroup, bool selected, int zone,
-                                                bool cursorInside) const
-{
-    return m_pixButtons[rowGroup][selected ? 1 : 0][zone][cursorInside ? 1 : 0];
-}
-
 void Delegate4ListView::resetCachesFor(const QAbstractItemModel *model) const
 {
-    if (m_pCacheModel == model && m_cacheAge.isValid() && m_cacheAge.elapsed() <= kCacheLifeMs)
+    if (!m_files.renew(model))
         return;
-    m_hashExists.clear();
     m_hashDownloaded.clear();
     m_setTagsRead.clear();
-    m_pCacheModel = model;
-    m_cacheAge.start();
 }
 
 QString Delegate4ListView::elided(int column, const QString &text) const
@@ -178,12 +130,7 @@ QString Delegate4ListView::elided(int column, const QString &text) const
 
 bool Delegate4ListView::fileExists(const QString &path) const
 {
-    if (path.isEmpty())
-        return false;
-    auto found = m_hashExists.constFind(path);
-    if (found == m_hashExists.constEnd())
-        found = m_hashExists.insert(path, QFileInfo(path).isFile());
-    return *found;
+    return m_files.isFile(path);
 }
 
 QString Delegate4ListView::downloadedFile(const QString &title, const QString &artist) const
@@ -209,10 +156,9 @@ void Delegate4ListView::paint(QPainter *painter, const QStyleOptionViewItem &opt
     const int left = rect.left();
     const int top = rect.top();
     const int textTop = top + kTextTop;
-    const bool odd = index.row() % 2 == 1;
     const bool selected = option.state & QStyle::State_Selected;
     const bool hovered = option.state & QStyle::State_MouseOver;
-    const QBrush &rowBrush = odd ? m_brushOdd : m_brushEven;
+    const QBrush &rowBrush = m_brushes.forRow(index.row());
 
     const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
     if (!view)
@@ -229,21 +175,21 @@ void Delegate4ListView::paint(QPainter *painter, const QStyleOptionViewItem &opt
     bool hasRecord = false;
     switch (m_nListKind) {
     case kLocalRows:
-        if (const auto *song = recordAt<_tag_localsonginfo_>(index)) {
+        if (const auto *song = g_rowRecord<_tag_localsonginfo_>(index)) {
             hasRecord = true;
             texts = {song->title, song->artist, song->album, song->sDur, QString()};
             missing = !fileExists(song->filepathname);
         }
         break;
     case kFavRows:
-        if (const auto *song = recordAt<_tag_favsonginfo_>(index)) {
+        if (const auto *song = g_rowRecord<_tag_favsonginfo_>(index)) {
             hasRecord = true;
             texts = {song->mname, song->gsname, song->zjname, song->mp3time, song->sGedanName};
         }
         break;
     case kQueueRows:
     case kChartRows:
-        if ((playlistSong = recordAt<_tag_playlistsonginfo_>(index))) {
+        if ((playlistSong = g_rowRecord<_tag_playlistsonginfo_>(index))) {
             hasRecord = true;
             texts = {playlistSong->title, playlistSong->artist, playlistSong->sAlbumName,
                      m_nListKind == kChartRows ? QString::number(playlistSong->count)
@@ -259,7 +205,7 @@ void Delegate4ListView::paint(QPainter *painter, const QStyleOptionViewItem &opt
 
     // A row without a record (or of an unknown kind) has nothing to show but its background.
     if (!hasRecord) {
-        painter->fillRect(rect, selected ? m_brushSelected : rowBrush);
+        painter->fillRect(rect, selected ? m_brushes.selected : rowBrush);
         painter->restore();
         return;
     }
@@ -274,7 +220,7 @@ void Delegate4ListView::paint(QPainter *painter, const QStyleOptionViewItem &opt
     // Background, playing mark, and which buttons the row shows.
     bool drawButtons = false;
     if (playing || selected) {
-        painter->fillRect(rect, m_brushSelected);
+        painter->fillRect(rect, m_brushes.selected);
         if (playing) {
             painter->fillRect(rect, m_brushPlaying);
             if (m_lblPlaying && view) {
@@ -309,18 +255,14 @@ void Delegate4ListView::paint(QPainter *painter, const QStyleOptionViewItem &opt
         // The cursor is looked up only for the few rows that show buttons: on X11 it is a round
         // trip to the server.
         const QRect zone1 = m_rectBtn.translated(view->visualRect(index).topLeft());
-        const QRect zone2 = zone1.translated(kSecondZoneOffset, 0);
         QPoint cursor = view->mapFromGlobal(QCursor::pos());
         int x = left + m_nX1 - 60;
         if (!playlistSong && allFavView) {
             cursor.rx() += kAllFavShift;
             x -= kAllFavShift;
         }
-        const int group = playlistSong ? 1 : 0;
-        const bool selectedLook = playing || selected;
-        painter->drawPixmap(x, textTop, buttonPicture(group, selectedLook, 0, zone1.contains(cursor)));
-        painter->drawPixmap(x + kSecondZoneOffset, textTop,
-                            buttonPicture(group, selectedLook, 1, zone2.contains(cursor)));
+        const RowPaint::ButtonPictures &buttons = playlistSong ? m_buttonsDownLove : m_buttonsPlayMore;
+        buttons.draw(painter, QPoint(x, textTop), playing || selected, zone1, cursor);
     }
 
     const bool brightRow = playing || selected;

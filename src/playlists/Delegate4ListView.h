@@ -1,7 +1,8 @@
 #pragma once
 
+#include "playlists/RowPaint.h"
+
 #include <QBrush>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QFontMetrics>
 #include <QHash>
@@ -59,9 +60,6 @@ public:
     QPointer<QLabel> m_lblPlaying;
 
 private:
-    // The picture of a button: rowGroup 0 the library and favourite rows, 1 the play-list rows;
-    // selected also for the playing row; zone 0 or 1.
-    const QPixmap &buttonPicture(int rowGroup, bool selected, int zone, bool cursorInside) const;
     // The text as its column shows it: cut with an ellipsis to the column's width at 14 px.
     QString elided(int column, const QString &text) const;
     bool fileExists(const QString &path) const;
@@ -79,20 +77,18 @@ private:
     QFontMetrics m_metrics14;
     int m_nAscent12 = 0;
 
-    QBrush m_brushSelected;
+    RowPaint::Brushes m_brushes;
     QBrush m_brushPlaying;
-    QBrush m_brushEven;
-    QBrush m_brushOdd;
 
-    QPixmap m_pixButtons[2][2][2][2]; // [rowGroup][selected][zone][cursorInside]
+    // The buttons of library and favourite rows, and of play-list rows.
+    RowPaint::ButtonPictures m_buttonsPlayMore;
+    RowPaint::ButtonPictures m_buttonsDownLove;
     QPixmap m_pixDownloaded;
     QMovie *m_pMovie = nullptr;
 
     // File facts of the last second for one model: path -> is a file; "title\nartist" -> the
     // downloaded copy ("" for none); downloaded copies whose tags were read already.
-    mutable QPointer<const QAbstractItemModel> m_pCacheModel;
-    mutable QElapsedTimer m_cacheAge;
-    mutable QHash<QString, bool> m_hashExists;
+    mutable RowPaint::FileCache m_files;
     mutable QHash<QString, QString> m_hashDownloaded;
     mutable QSet<QString> m_setTagsRead;
     // Elided texts of the title, artist and album columns: a list repeats its artists and albums

@@ -1,5 +1,7 @@
 #include "playlists/PlayListFile.h"
 
+#include "services/core/XmlAttribute.h"
+
 #include "kvrutil/AtomicSave.h"
 #include "playlists/PlaylistsLog.h"
 #include "services/core/EncipheredFile.h"
@@ -89,60 +91,6 @@ void readSong(const QXmlStreamAttributes &attributes, const PlayListVariant &var
     }
 }
 
-// Appends value as the text of an attribute between double quotes, escaped as QXmlStreamWriter
-// escapes it (the file has always been written by one). XML 1.0 cannot carry most control
-// characters, not even escaped: a title from a damaged tag holding one would make the reader stop
-// at that song and lose the rest of the list, so they are left out.
-void appendAttributeValue(QString &xml, const QString &value)
-{
-    const auto plain = [](QChar c) {
-        const char16_t u = c.unicode();
-        return u >= 0x20 && u != '&' && u != '<' && u != '>' && u != '"' && u != 0xFFFE && u != 0xFFFF;
-    };
-    // Nearly every value has nothing to escape and goes in one piece.
-    if (std::all_of(value.cbegin(), value.cend(), plain)) {
-        xml += value;
-        return;
-    }
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case '&':
-            xml += QLatin1String("&amp;");
-            break;
-        case '<':
-            xml += QLatin1String("&lt;");
-            break;
-        case '>':
-            xml += QLatin1String("&gt;");
-            break;
-        case '"':
-            xml += QLatin1String("&quot;");
-            break;
-        case '\t':
-            xml += QLatin1String("&#9;");
-            break;
-        case '\n':
-            xml += QLatin1String("&#10;");
-            break;
-        case '\r':
-            xml += QLatin1String("&#13;");
-            break;
-        default:
-            if (plain(c))
-                xml += c;
-        }
-    }
-}
-
-void appendAttribute(QString &xml, const QString &name, const QString &value)
-{
-    xml += QLatin1Char(' ');
-    xml += name;
-    xml += QLatin1String("=\"");
-    appendAttributeValue(xml, value);
-    xml += QLatin1Char('"');
-}
-
 QString unusableText(const PlayListLoadResult &result)
 {
     switch (result.outcome) {
@@ -218,7 +166,9 @@ PlayListLoadResult PlayListFile::parseFileContent(const QByteArray &content, con
 PlayListLoadResult PlayListFile::parseDocument(const QByteArray &xml, const PlayListVariant &variant)
 {
     PlayListLoadResult result;
-    QXmlStreamReader reader(xml);
+    // The lists are written in UTF-8 only. Read from bytes, the stream reader would follow
+    // whatever encoding a damaged file's declaration names and turn the paths into other text.
+    QXmlStreamReader reader(QString::fromUtf8(xml));
     if (!reader.readNextStartElement()) {
         result.outcome = PlayListLoad::NotAList;
         return result;
@@ -275,17 +225,17 @@ QByteArray PlayListFile::document(const QList<const _tag_playlistsonginfo_ *> &r
         if (!info)
             continue;
         xml += QLatin1String("        <song");
-        appendAttribute(xml, kDuartion, info->Duartion);
-        appendAttribute(xml, kFilePath, info->filePath);
-        appendAttribute(xml, kType, QString::number(info->type));
-        appendAttribute(xml, kTitle, info->title);
-        appendAttribute(xml, kBytesize, info->bytesize);
-        appendAttribute(xml, kArtist, info->artist);
-        appendAttribute(xml, kId, info->id);
-        appendAttribute(xml, kAlbumpic, info->albumpic);
-        appendAttribute(xml, kAlbumName, info->sAlbumName);
+        g_appendXmlAttribute(xml, kDuartion, info->Duartion);
+        g_appendXmlAttribute(xml, kFilePath, info->filePath);
+        g_appendXmlAttribute(xml, kType, QString::number(info->type));
+        g_appendXmlAttribute(xml, kTitle, info->title);
+        g_appendXmlAttribute(xml, kBytesize, info->bytesize);
+        g_appendXmlAttribute(xml, kArtist, info->artist);
+        g_appendXmlAttribute(xml, kId, info->id);
+        g_appendXmlAttribute(xml, kAlbumpic, info->albumpic);
+        g_appendXmlAttribute(xml, kAlbumName, info->sAlbumName);
         if (variant.bWithCount)
-            appendAttribute(xml, kCount, QString::number(info->count));
+            g_appendXmlAttribute(xml, kCount, QString::number(info->count));
         xml += QLatin1String("/>\n");
     }
     xml += QLatin1String("    </");

@@ -26,6 +26,11 @@
 
 WgtPlaylistAll *g_pWgtPlaylistAll = nullptr;
 
+bool localeLessThan(const QString &a, const QString &b)
+{
+    return QString::localeAwareCompare(a, b) < 0;
+}
+
 namespace {
 
 QToolButton *topBarButton(QWidget *parent, const char *name)

@@ -98,3 +98,7 @@ private:
 
 // The play queue page, published when the main window builds its pages.
 extern WgtPlaylistAll *g_pWgtPlaylistAll;
+
+// The order in which the library pages sort their group and singer names: the user's locale's
+// (QString::localeAwareCompare), so Chinese names sort as the desktop sorts them.
+bool localeLessThan(const QString &a, const QString &b);

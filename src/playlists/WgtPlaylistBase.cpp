@@ -136,23 +136,8 @@ void WgtPlaylistBase::setupUi(const PageTraits &traits)
     m_pTopBar->addLayout(countBox);
     m_pTopBar->addSpacerItem(new QSpacerItem(40, 58, QSizePolicy::Expanding, QSizePolicy::Minimum));
 
-    auto *header = new QHBoxLayout;
-    header->setContentsMargins(0, 0, 0, 0);
-    header->setSpacing(0);
-    const struct
-    {
-        const char *text;
-        int minWidth;
-    } columns[] = {{"歌曲", 364}, {"歌手", 195}, {"专辑", 246}};
-    for (const auto &column : columns) {
-        auto *button = new MyPushButton(this, true);
-        button->setText(tr(column.text));
-        button->setMinimumWidth(column.minWidth);
-        header->addWidget(button);
-    }
-    auto *last = new MyPushButton(this, false);
-    last->setText(traits.sLastHeader);
-    header->addWidget(last);
+    QHBoxLayout *header = MyPushButton::headerRow(
+        this, {{tr("歌曲"), 364}, {tr("歌手"), 195}, {tr("专辑"), 246}}, traits.sLastHeader);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,5 +1,6 @@
 #include "shell/MyPushButton.h"
 
+#include <QHBoxLayout>
 #include <QPainter>
 #include <QStaticText>
 
@@ -16,6 +17,24 @@ MyPushButton::MyPushButton(QWidget *parent, bool rightLine)
 }
 
 MyPushButton::~MyPushButton() = default;
+
+QHBoxLayout *MyPushButton::headerRow(QWidget *parent, const QList<Column> &columns, const QString &last)
+{
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    for (const Column &column : columns) {
+        auto *button = new MyPushButton(parent, true);
+        button->setText(column.text);
+        button->setMinimumWidth(column.width);
+        button->setSizePolicy(QSizePolicy::Fixed, button->sizePolicy().verticalPolicy());
+        row->addWidget(button);
+    }
+    auto *lastButton = new MyPushButton(parent, false);
+    lastButton->setText(last);
+    row->addWidget(lastButton, 1);
+    return row;
+}
 
 void MyPushButton::enterEvent(QEnterEvent *)
 {

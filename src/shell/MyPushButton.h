@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QPushButton>
+
+class QHBoxLayout;
 
 // The flat column header of the song lists: light grey, a line above and below, a divider on the
 // right for every header but the last, bold text that turns green under the mouse. Text that does
@@ -14,6 +17,17 @@ public:
     ~MyPushButton() override;
 
     bool isHovered() const { return m_bHover; }
+
+    // One column header of a song list: its text and the width of its column.
+    struct Column
+    {
+        QString text;
+        int width = 0;
+    };
+    // The header row of a song list: the columns at their widths, each with the right line, and
+    // the last header, without it, taking the rest of the row. The rows below are drawn at fixed
+    // column positions, so the widths hold however wide the page is.
+    static QHBoxLayout *headerRow(QWidget *parent, const QList<Column> &columns, const QString &last);
 
 protected:
     void enterEvent(QEnterEvent *event) override;

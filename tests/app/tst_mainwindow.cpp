@@ -7,11 +7,13 @@
 #include "MainWindowHarness.h"
 #include "PlaybackTestSupport.h"
 #include "device/UsbDialog.h"
+#include "library/WgtLocalLists.h"
 #include "online/MyWebView.h"
 #include "playlists/PlaylistSongInfo.h"
 #include "playlists/WgtPlaylistAll.h"
 #include "playlists/WgtPlaylistChart.h"
 #include "playlists/WgtPlaylistRecent.h"
+#include "playlists/downloadWgt.h"
 #include "services/core/Globals.h"
 #include "services/core/MyIni.h"
 #include "services/playback/songplayHandler.h"
@@ -433,6 +435,36 @@ private slots:
         QTest::qWait(200);
         QVERIFY(m_window->grab().save(folder + (doubled ? QStringLiteral("/mainwindow-queue@2x.png")
                                                         : QStringLiteral("/mainwindow-queue.png"))));
+
+        // The downloads: one finished, one under way, one waiting.
+        QByteArray bytes(400000, '\0');
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 7);
+        for (const char *path : {"/mp3/shot0.mp3", "/mp3/shot1.mp3", "/mp3/shot2.mp3"})
+            m_fake.serveFile(FakeHost::Files, path, bytes, "audio/mpeg");
+        m_fake.setFault(FakeHost::Files, "/mp3/shot1.mp3", FakeFault::stallAfter(150000));
+        const int maxDownloads = g_nMaxDownloads;
+        g_nMaxDownloads = 2;
+        g_bMainUrlOk = true;
+        downloadWgt *downloads = m_window->m_pLocalLists->downloadPage();
+        const QStringList titles{QStringLiteral("晴天"), QStringLiteral("七里香"), QStringLiteral("稻香")};
+        for (int i = 0; i < 3; ++i)
+            m_window->downloadSong(m_fake.baseUrl(FakeHost::Files) + QStringLiteral("/mp3/shot%1.mp3").arg(i),
+                                   titles.at(i), QStringLiteral("周小伦"), QString(),
+                                   QStringLiteral("0.38 M"), QStringLiteral("03:20"),
+                                   QString::number(900 + i));
+        QTRY_VERIFY_WITH_TIMEOUT(downloads->recordOf(0) && downloads->recordOf(0)->fin &&
+                                     downloads->recordOf(1)->progress > 0,
+                                 20000);
+        QTest::mouseClick(m_window->m_pTbLocal, Qt::LeftButton);
+        m_window->showTheLocalWgt(1);
+        QTest::qWait(1200);
+        QVERIFY(m_window->grab().save(folder + (doubled ? QStringLiteral("/mainwindow-downloads@2x.png")
+                                                        : QStringLiteral("/mainwindow-downloads.png"))));
+        m_fake.clearFaults();
+        m_fake.releaseStalls();
+        QTRY_VERIFY_WITH_TIMEOUT(downloads->curDowningCount() == 0, 20000);
+        g_nMaxDownloads = maxDownloads;
         QTest::mouseClick(m_window->m_pTbWeb, Qt::LeftButton);
     }
 };

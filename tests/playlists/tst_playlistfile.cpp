@@ -228,6 +228,12 @@ private slots:
                                                         QStringLiteral("<song title=\"b\" type=\"x2\"/>")})
             << PlayListLoad::Loaded << QStringList{QStringLiteral("a|0|0"), QStringLiteral("b|0|0")};
 
+        // The file is UTF-8 whatever a damaged declaration says.
+        QString declared = document(QStringLiteral("list_Recent"), {padded});
+        declared.replace(QStringLiteral("encoding=\"UTF-8\""), QStringLiteral("encoding=\"ISO-8859-1\""));
+        QTest::newRow("another encoding declared")
+            << kRecentList << declared << PlayListLoad::Loaded << QStringList{QStringLiteral(" 红豆 |3|0")};
+
         // Only songs inside the page's own container count.
         const QString stray =
             QStringLiteral("<?xml version=\"1.0\"?>\n<kvr version=\"1.0\">"

@@ -115,8 +115,10 @@ void LoggingMainWindowSeam::setLoveBtnState(quint32 id)
 void LoggingMainWindowSeam::refreshLocalWgts()
 {
     qCDebug(lcSeams).noquote() << Q_FUNC_INFO << g_listLocalSongs.size();
-    // Without library pages nobody takes the records over; the caller empties the list.
+    // Without library pages nobody takes the records over. The list is emptied here too, so no
+    // caller can link to a record that is gone.
     qDeleteAll(g_listLocalSongs);
+    g_listLocalSongs.clear();
 }
 
 void LoggingMainWindowSeam::hideSliderTimeHint()
