@@ -17,6 +17,7 @@
 #include "services/seams/MainWindowSeam.h"
 #include "shell/GlobalMainWgtUIRelated.h"
 #include "shell/MyPushButton.h"
+#include "shell/kvrPixmap.h"
 #include "shell/kvrMainWindowActions.h"
 
 #include <QCursor>
@@ -118,7 +119,7 @@ void downloadWgt::setupUi()
     emptyBox->setSpacing(0);
     emptyBox->addStretch();
     auto *picture = new QLabel(m_pEmpty);
-    picture->setPixmap(QPixmap(QStringLiteral(":/qss/debug/images/btnimage/local/emptyDown.png")));
+    picture->setPixmap(kvrPixmap(QStringLiteral(":/qss/debug/images/btnimage/local/emptyDown.png")));
     emptyBox->addWidget(picture, 0, Qt::AlignHCenter);
     emptyBox->addStretch();
 

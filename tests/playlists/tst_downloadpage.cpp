@@ -16,6 +16,7 @@
 #include "services/downloads/httpDown.h"
 #include "services/net/RequestTypes.h"
 #include "services/net/httpRequestHandler.h"
+#include "services/playback/SongCachePaths.h"
 #include "services/seams/FixedFolderSeam.h"
 
 #include <QDir>
@@ -186,6 +187,51 @@ private slots:
         }
         QCOMPARE(m_library->kept.size(), 3);
         QVERIFY(g_listLocalSongs.isEmpty());
+    }
+
+    // A failure ends its row with the network-error text and gives its place to the next row;
+    // the stall is the downloader's own (its time-out is tested with it).
+    void aFailedRowMakesRoomForTheNext_data()
+    {
+        QTest::addColumn<int>("kind"); // 0 404, 1 500, 2 cut
+        QTest::newRow("404") << 0;
+        QTest::newRow("500") << 1;
+        QTest::newRow("cut") << 2;
+    }
+    void aFailedRowMakesRoomForTheNext()
+    {
+        QFETCH(int, kind);
+        g_nMaxDownloads = 1;
+        // The probe gets a good answer; the transfer after it fails.
+        const FakeFault fault = kind == 0   ? FakeFault::errorStatus(404)
+                                : kind == 1 ? FakeFault::errorStatus(500)
+                                            : FakeFault::cutAfter(50000);
+        m_fake.setFault(FakeHost::Files, "/mp3/0.mp3", FakeFault(fault));
+        queue(0);
+        queue(1);
+        QVERIFY(row(1)->queued);
+        KVR_TRY_VERIFY_WITH_TIMEOUT(row(1)->fin, kDownloadMs);
+        QVERIFY(!row(0)->fin);
+        QCOMPARE(row(0)->status, QStringLiteral("网络错误"));
+        QCOMPARE(m_page->curDowningCount(), 0);
+        QVERIFY(!QFile::exists(down(QStringLiteral("歌手 - 歌0.mp3"))));
+        QCOMPARE(readFile(down(QStringLiteral("歌手 - 歌1.mp3"))), m_songs.at(1));
+    }
+
+    void aSongInTheStreamCacheIsCopied()
+    {
+        const QByteArray cached = songBytes(9);
+        QFile cache(g_cachedSongPath(m_folders.m_sCacheDir, QStringLiteral("歌手 - 歌2")));
+        QVERIFY(cache.open(QIODevice::WriteOnly) && cache.write(cached) == cached.size());
+        cache.close();
+        queue(2);
+        KVR_TRY_VERIFY_WITH_TIMEOUT(row(0)->fin, kDownloadMs);
+        QCOMPARE(readFile(down(QStringLiteral("歌手 - 歌2.mp3"))), cached);
+        // At most the probe asked for the song's headers; no transfer went out.
+        for (const FakeRequest &request : m_fake.requestsTo(FakeHost::Files, "/mp3/2.mp3"))
+            QCOMPARE(request.header("Range"), QByteArray());
+        QVERIFY(m_fake.requestsTo(FakeHost::Files, "/mp3/2.mp3").size() <= 1);
+        QCOMPARE(m_page->curDowningCount(), 0);
     }
 
     void theProbeFollowsARedirect()
