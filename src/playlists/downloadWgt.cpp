@@ -17,8 +17,8 @@
 #include "services/seams/MainWindowSeam.h"
 #include "shell/GlobalMainWgtUIRelated.h"
 #include "shell/MyPushButton.h"
-#include "shell/kvrPixmap.h"
 #include "shell/kvrMainWindowActions.h"
+#include "shell/kvrPixmap.h"
 
 #include <QCursor>
 #include <QFile>
@@ -297,7 +297,9 @@ void downloadWgt::probe(httpDown *down, const QString &url, const QString &fileN
     reply->setProperty(kProbeUrl, url);
     reply->setProperty(kProbeName, fileName);
     // The probe only needs the answer's status and Location: it stops once they are in, instead
-    // of fetching the song twice.
+    // of fetching the song twice. The network thread goes on reading until the abort reaches it:
+    // without a bound on its buffer that is megabytes of the song, read only to be thrown away.
+    reply->setReadBufferSize(64 * 1024);
     connect(reply, &QNetworkReply::metaDataChanged, reply, &QNetworkReply::abort);
     connect(reply, &QNetworkReply::finished, this, &downloadWgt::onReplyFinished);
 }
