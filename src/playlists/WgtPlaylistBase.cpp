@@ -7,6 +7,7 @@
 #include "playlists/kvrListView.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
+#include "services/core/LocalSongInfo.h"
 #include "services/core/SongConstants.h"
 #include "services/core/SongFileInfo.h"
 #include "services/core/spis.h"
@@ -169,10 +170,7 @@ QStandardItem *WgtPlaylistBase::getCurPlayingItem() const
 
 QString WgtPlaylistBase::durationText(int nSeconds)
 {
-    nSeconds = std::max(nSeconds, 0);
-    return QStringLiteral("%1:%2")
-        .arg(nSeconds / 60, 2, 10, QLatin1Char('0'))
-        .arg(nSeconds % 60, 2, 10, QLatin1Char('0'));
+    return g_formatSongDuration(nSeconds);
 }
 
 // ---- The list file ----

@@ -1,11 +1,11 @@
 #include "playlists/downloadWgt.h"
 
-#include "kvrutil/kvrutil.h"
 #include "platform/TimeScale.h"
 #include "playlists/Delegate4DownListView.h"
 #include "playlists/PlaylistsLog.h"
 #include "playlists/RowRecord.h"
 #include "playlists/WgtPlaylistAll.h"
+#include "playlists/WgtPlaylistBase.h"
 #include "playlists/kvrListView.h"
 #include "services/core/DailyLog.h"
 #include "services/core/Globals.h"
@@ -516,10 +516,7 @@ void downloadWgt::addDownloadedSongtoLocalWgts(QStandardItem *item)
         const SongFileInfo file = g_readSongFile(record->filepathname);
         if (record->album.isEmpty())
             record->album = file.album;
-        const int seconds = int(file.seconds);
-        record->sDur = QStringLiteral("%1:%2")
-                           .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-                           .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        record->sDur = g_formatSongDuration(file.seconds);
         // The library takes the file as its tags say; the row keeps what it was queued as.
         handToLibrary(record, file.title, file.artist, file.album);
         m_pListView->update(item->index());
@@ -617,14 +614,6 @@ bool downloadWgt::mainWindowBusy() const
 {
     kvrMainWindowActions *window = mainWindow();
     return window && !window->takeBusyGuard();
-}
-
-std::function<void(const QString &)> &downloadWgt::fileManagerOpener()
-{
-    static std::function<void(const QString &)> opener = [](const QString &path) {
-        g_openandSelectTheFile(path);
-    };
-    return opener;
 }
 
 std::function<void(const QStringList &)> &downloadWgt::queuePlayer()
@@ -772,7 +761,7 @@ void downloadWgt::openLocalDir()
     if (rows.isEmpty())
         return;
     if (const _tag_downloadDelegate_ *record = recordOf(rows.first()))
-        fileManagerOpener()(record->filepathname);
+        WgtPlaylistBase::fileManagerOpener()(record->filepathname);
 }
 
 void downloadWgt::startDownSelectedSongs()

@@ -84,8 +84,6 @@ public:
     // library's record instead of getting a second one.
     QHash<QString, _tag_localsonginfo_ *> &downloadedTable() { return m_downloaded; }
 
-    // Shows a file selected in the desktop's file manager; tests replace it.
-    static std::function<void(const QString &)> &fileManagerOpener();
     // Plays local files from the play queue (the queue page's addSongstoList); tests replace it.
     static std::function<void(const QStringList &)> &queuePlayer();
 

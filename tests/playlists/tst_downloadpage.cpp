@@ -9,6 +9,7 @@
 #include "KvrTry.h"
 #include "RecordingSeam.h"
 
+#include "playlists/WgtPlaylistBase.h"
 #include "playlists/downloadWgt.h"
 #include "playlists/kvrListView.h"
 #include "services/core/Globals.h"
@@ -428,9 +429,9 @@ private slots:
     {
         QStringList opened;
         QList<QStringList> played;
-        auto previousOpener = downloadWgt::fileManagerOpener();
+        auto previousOpener = WgtPlaylistBase::fileManagerOpener();
         auto previousPlayer = downloadWgt::queuePlayer();
-        downloadWgt::fileManagerOpener() = [&opened](const QString &path) { opened << path; };
+        WgtPlaylistBase::fileManagerOpener() = [&opened](const QString &path) { opened << path; };
         downloadWgt::queuePlayer() = [&played](const QStringList &paths) { played << paths; };
         queue(0);
         m_fake.setFault(FakeHost::Files, "/mp3/1.mp3", FakeFault::stallAfter(20000));
@@ -448,7 +449,7 @@ private slots:
         QCOMPARE(played.last(), QStringList{down(QStringLiteral("歌手 - 歌0.mp3"))});
         m_page->openLocalDir();
         QCOMPARE(opened, QStringList{down(QStringLiteral("歌手 - 歌1.mp3"))});
-        downloadWgt::fileManagerOpener() = previousOpener;
+        WgtPlaylistBase::fileManagerOpener() = previousOpener;
         downloadWgt::queuePlayer() = previousPlayer;
         m_fake.releaseStalls();
     }
